@@ -1,0 +1,22 @@
+// The process entry: runs the check, and turns a failure into the error
+// message and a nonzero exit status.
+#include <windows.h>
+
+#include "check_run/main.h"
+#include "platform/failure.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        Main();
+    } catch (const platform::RunFailure& failure) {
+        platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
+        return 1;
+    } catch (const std::bad_alloc&) {
+        platform::ShowErrorMessage(
+            L"Tarnwick", platform::FailureMessageText({ERROR_NOT_ENOUGH_MEMORY,
+                                                       platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY),
+                                                       L""}));
+        return 1;
+    }
+    return 0;
+}

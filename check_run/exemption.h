@@ -1,0 +1,18 @@
+// Exemptions: "No Check" entries binding a folder name to the store path for
+// which the user asked not to be warned again.
+#pragma once
+
+#include <string>
+
+// False for a folder whose name cannot stand as its own key in "No Check":
+// "Visible" in any letter case (the check box setting lives under that key),
+// a name the ANSI code page cannot hold (it would share a key with other
+// such names), and names the profile would read back as another key or not
+// at all (holding "=", starting with ";" or "[", with outer spaces).
+bool CanRecordExemption(const std::wstring& folderName);
+
+// True when "No Check" holds exactly the current store path for the folder.
+bool IsExempted(const std::wstring& folderName);
+
+// Records the current store path for the current folder.
+void RecordExemption();

@@ -1,0 +1,3 @@
+#include "check_run/run_state.h"
+
+RunStateData RunState;

@@ -1,0 +1,27 @@
+// RunState: everything one run shares between its steps and the warning
+// window. One instance, living as long as the process.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct RunStateData {
+    std::wstring IniPath;
+    std::wstring LogPath;
+    std::int32_t LimitSize = 0;    // kilobytes at which a folder file stops working
+    std::int32_t WarningSize = 0;  // kilobytes from which a folder file gets a warning
+    std::wstring WarningTitle;
+    std::wstring WarningMsg;
+    std::int32_t ShowNoCheckBox = 0;  // 0 hides the window's check box
+    std::wstring StoreRoot;           // ends in a backslash once found
+    std::wstring FolderName;          // folder file being examined, without extension
+    std::wstring SizeKbText;          // its size in kilobytes, decimal digits
+    bool NoCheckChosen = false;       // set by the window's close button with the box ticked
+};
+
+extern RunStateData RunState;
+
+// Profile section names, and the key of the check box setting.
+inline constexpr wchar_t kMainSection[] = L"Tarnwick";
+inline constexpr wchar_t kNoCheckSection[] = L"No Check";
+inline constexpr wchar_t kVisibleKey[] = L"Visible";

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Fills the five settings of RunState from the profile, writing back the
+// default of every setting that is missing or empty, and logs each value.
+// A number setting that is not a whole number in 32 bits ends the run.
+void LoadSettings();
+
+// A whole number in signed 32 bits: optional spaces, an optional sign, decimal
+// digits, optional spaces. Nothing else (no fraction, no exponent).
+std::optional<std::int32_t> ParseWholeNumber(const std::wstring& text, bool* tooLarge);
+
+// The default window message, also written into a new profile.
+extern const wchar_t kDefaultWarningMsg[];

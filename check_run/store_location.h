@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+enum class StoreOutcome { Found, NoIdentity, NoStoreRoot };
+
+// Finds the default identity and its store folder, sets RunState.StoreRoot
+// when found, and logs what it found or what is missing.
+StoreOutcome LocateStore();
+
+// Replaces the nine known environment references, in their fixed order,
+// each by the variable's value (nothing when unset). Matching is exact.
+std::wstring ExpandStoreReferences(std::wstring location);

@@ -1,0 +1,49 @@
+#include "check_run/store_scan.h"
+
+#include <string>
+#include <vector>
+
+#include "check_run/exemption.h"
+#include "check_run/run_state.h"
+#include "platform/system.h"
+#include "support/run_log.h"
+#include "warning_window/warning_window.h"
+
+std::int64_t KilobytesRoundedUp(std::uint64_t bytes) {
+    return static_cast<std::int64_t>(bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0));
+}
+
+namespace {
+
+void LogFile(const std::wstring& name, const wchar_t* verdict) {
+    WriteLog(RunState.LogPath, name + L"  サイズ：" + RunState.SizeKbText + verdict, kLogAppend);
+}
+
+}  // namespace
+
+void ScanStore() {
+    const std::vector<std::wstring> names = platform::ListFileNames(RunState.StoreRoot);
+    for (const std::wstring& name : names) {
+        // Exact, letter case included: "x.DBX" is not looked at.
+        if (name.find(L".dbx") == std::wstring::npos) continue;
+        RunState.FolderName = name.substr(0, name.find_last_of(L'.'));
+
+        const std::int64_t kilobytes =
+            KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot + name));
+        RunState.SizeKbText = std::to_wstring(kilobytes);
+
+        if (kilobytes < RunState.WarningSize) {
+            LogFile(name, L", 警告サイズ以下");
+            continue;
+        }
+        if (IsExempted(RunState.FolderName)) {
+            LogFile(name, L", チェック省略対象");
+            continue;
+        }
+        LogFile(name, L", 警告画面表示");
+
+        RunState.NoCheckChosen = false;
+        ShowWarningWindow();
+        if (RunState.NoCheckChosen) WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
+    }
+}

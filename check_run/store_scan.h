@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+
+// Measures every mail folder file of RunState.StoreRoot, logs one line for
+// each, and shows the warning window for each one at or above the warning
+// size that the user has not exempted.
+void ScanStore();
+
+// Bytes to kilobytes of 1024, rounded up, without overflow at any length.
+std::int64_t KilobytesRoundedUp(std::uint64_t bytes);

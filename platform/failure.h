@@ -1,0 +1,31 @@
+// A failing operation ends the run: whoever detects it throws RunFailure,
+// and the entry point shows it and exits. Nothing in between catches it.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct RunFailure {
+    unsigned long number;      // a Windows error code, or one of the numbers below
+    std::wstring description;  // what went wrong, in the user's words
+    std::wstring context;      // what the program was doing, with the path or value
+};
+
+// Failures that have no Windows error code of their own.
+constexpr unsigned long kNotANumber = 13;      // a profile value is not a whole number
+constexpr unsigned long kNumberTooLarge = 6;   // a profile value lies beyond 32 bits
+
+// Throws RunFailure with GetLastError() and the system's own description of it.
+[[noreturn]] void FailWithLastError(const std::wstring& context);
+[[noreturn]] void FailWithError(unsigned long error, const std::wstring& context);
+
+// The system's own text for a Windows error code, without the final line break.
+std::wstring SystemErrorText(unsigned long error);
+
+// The text shown in the error message box.
+std::wstring FailureMessageText(const RunFailure& failure);
+
+void ShowErrorMessage(const std::wstring& caption, const std::wstring& text);
+
+}  // namespace platform

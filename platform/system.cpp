@@ -1,0 +1,116 @@
+#include "platform/system.h"
+
+#include <windows.h>
+
+#include "platform/failure.h"
+#include "platform/scoped.h"
+
+namespace platform {
+
+ExeLocation ExeFolderAndBaseName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) FailWithLastError(L"実行ファイルの場所を取得できません。");
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    size_t slash = path.find_last_of(L'\\');
+    std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    // A root folder keeps its backslash ("C:\"), as the system reports it.
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    size_t dot = name.find_last_of(L'.');
+    ExeLocation location;
+    location.folder = folder;
+    location.baseName = dot == std::wstring::npos ? name : name.substr(0, dot);
+    return location;
+}
+
+namespace {
+std::wstring FormatNow(bool date) {
+    wchar_t buffer[128] = {};
+    int length = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr,
+                                       buffer, 128)
+                      : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
+    if (length == 0) FailWithLastError(L"現在の日付と時刻を取得できません。");
+    return buffer;
+}
+}  // namespace
+
+std::wstring LocalDateText() { return FormatNow(true); }
+std::wstring LocalTimeText() { return FormatNow(false); }
+
+std::wstring EnvironmentValue(const std::wstring& name) {
+    DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    DWORD length = GetEnvironmentVariableW(name.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+std::vector<std::wstring> ListFileNames(const std::wstring& folder) {
+    const std::wstring context = L"メールフォルダの一覧を取得できません：" + folder;
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(context);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) FailWithError(ERROR_DIRECTORY, context);
+
+    std::wstring pattern = folder;
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    ScopedFind find(FindFirstFileW(pattern.c_str(), &found));
+    if (!find.valid()) {
+        // A root folder with nothing in it has no "." entry to find.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+        FailWithLastError(context);
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (FindNextFileW(find.get(), &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) FailWithLastError(context);
+    return names;
+}
+
+std::uint64_t FileLength(const std::wstring& path) {
+    // Reads the length from the file's metadata without opening it for data,
+    // so a file that its mail program holds open without sharing is measured.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        FailWithLastError(L"ファイルのサイズを取得できません：" + path);
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+std::wstring WindowsFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    UINT length = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) FailWithLastError(L"Windows フォルダを取得できません。");
+    std::wstring folder(buffer, length);
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+void StartProgram(const std::wstring& program, const std::wstring& commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+    if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        FailWithLastError(L"エクスプローラーを起動できません：" + commandLine);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+}  // namespace platform

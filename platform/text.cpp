@@ -1,0 +1,29 @@
+#include "platform/text.h"
+
+#include <windows.h>
+
+namespace platform {
+
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                        length, nullptr, nullptr);
+    return result;
+}
+
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
+                        length);
+    return result;
+}
+
+bool FitsAnsi(const std::wstring& text) { return FromAnsi(ToAnsi(text)) == text; }
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// End-to-end bench: runs the real Tarnwick.exe from a scratch folder with the
+// registry and environment a case needs, and reads what it left behind.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+std::wstring Utf16(const std::string& utf8);
+std::string Cp932(const std::wstring& text);
+std::wstring FromCp932(const std::string& bytes);
+
+// The folder that holds this test program and the Tarnwick.exe built with it.
+std::wstring BuildFolder();
+
+// A fresh folder holding a copy of Tarnwick.exe, and its store subfolder.
+class Scratch {
+public:
+    explicit Scratch(const std::wstring& name);
+    std::wstring dir;    // ends in a backslash
+    std::wstring exe;    // dir + Tarnwick.exe
+    std::wstring ini;    // dir + Tarnwick.ini
+    std::wstring log;    // dir + Tarnwick.log
+    std::wstring store;  // dir + store\ (created)
+
+    // The profile's bytes exactly as a user's editor would have saved them.
+    void WriteIni(const std::string& bytes) const;
+    std::string IniBytes() const;
+    std::string LogBytes() const;
+    // The log's lines, decoded from code page 932, with the date and time cut
+    // off (checked to be "date time " first).
+    std::vector<std::wstring> LogMessages() const;
+};
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// A file of the given length that is never written: sparse.
+void MakeFile(const std::wstring& path, std::uint64_t length);
+void RemoveTree(const std::wstring& path);
+
+// HKCU\Identities: the default identity and its store location.
+void SetIdentity(const std::wstring& identity, const std::wstring& storeRoot);
+void SetDefaultIdentityRaw(const std::wstring& identity);  // no store location
+void ClearIdentities();
+void SetStoreRootRaw(const std::wstring& identity, DWORD type, const void* data, DWORD size);
+
+struct RunOptions {
+    // Variables to set (or, with an empty optional, remove) for the run.
+    std::map<std::wstring, std::optional<std::wstring>> environment;
+    std::wstring currentFolder;  // default: the scratch folder
+    DWORD timeoutMs = 30000;
+};
+
+// A started Tarnwick.exe; killed on destruction if still running.
+class Run {
+public:
+    Run(const std::wstring& exe, const RunOptions& options = {});
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+    HANDLE process() const { return process_; }
+    // Waits for the exit; the exit status, or nullopt after a time-out (the
+    // process is then killed).
+    std::optional<DWORD> Wait();
+    DWORD timeoutMs() const { return timeoutMs_; }
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD timeoutMs_;
+};
+
+struct Outcome {
+    std::optional<DWORD> exitCode;     // nullopt: hung and was killed
+    std::vector<std::wstring> errors;  // texts of error messages, answered
+    int warnings = 0;                  // warning windows, closed without ticking
+};
+
+// Runs to the end, closing every warning window with cmdClose and answering
+// every error message with OK.
+Outcome RunToEnd(const Scratch& scratch, const RunOptions& options = {});
+
+}  // namespace e2e

@@ -1,0 +1,232 @@
+#include "warning_window/warning_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <optional>
+#include <vector>
+
+#include "check_run/exemption.h"
+#include "check_run/run_state.h"
+#include "platform/failure.h"
+#include "platform/scoped.h"
+#include "platform/system.h"
+#include "warning_window/layout.h"
+
+std::wstring FormatGrouped(std::int64_t number) {
+    const bool negative = number < 0;
+    // Work on the magnitude as unsigned so the lowest value has one too.
+    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(number)
+                                       : static_cast<std::uint64_t>(number);
+    std::wstring digits = std::to_wstring(magnitude);
+    std::wstring grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += L',';
+        grouped += digits[i];
+    }
+    return negative ? L"-" + grouped : grouped;
+}
+
+std::wstring SizeLineText(const std::wstring& sizeKbText, std::int32_t limitSize) {
+    const std::int64_t size = std::wcstoll(sizeKbText.c_str(), nullptr, 10);
+    // Sizes come from 64-bit byte counts, so the room left is exact in 64 bits.
+    const std::int64_t room = static_cast<std::int64_t>(limitSize) - size;
+    return FormatGrouped(size) + L" KB  ( 残り " + FormatGrouped(room) + L" KB )";
+}
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;  // thin, fixed frame
+constexpr DWORD kExStyle = 0;
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+struct WindowState {
+    int dpi = 96;
+    platform::ScopedGdiObject titleFont;
+    platform::ScopedGdiObject messageFont;
+    std::optional<platform::RunFailure> failure;  // carried out of the dialog
+};
+
+HFONT CreateWarningFont(int hundredthsOfPoint, int weight, int dpi) {
+    LOGFONTW font = {};
+    font.lfHeight = -MulDiv(hundredthsOfPoint, dpi, 7200);
+    font.lfWeight = weight;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    // A Japanese system without this face falls back to another Japanese
+    // proportional font, thanks to the character set above.
+    wcscpy(font.lfFaceName, L"ＭＳ Ｐゴシック");
+    return CreateFontIndirectW(&font);
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+void PlaceWindow(HWND window, int dpi) {
+    RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
+                  TwipsToPixels(kClientHeightTwips, dpi)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER);
+}
+
+void CreateControls(HWND window, WindowState& state) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlLayout& control : kLayout) {
+        const wchar_t* windowClass = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        switch (control.kind) {
+            case ControlKind::Label:
+                // Texts are shown as they are: "&" in a path is not a shortcut.
+                style |= SS_NOPREFIX | (control.id == lblWarningTitle ? SS_CENTER : SS_LEFT);
+                break;
+            case ControlKind::Button:
+                windowClass = L"BUTTON";
+                style |= WS_TABSTOP | BS_PUSHBUTTON;
+                break;
+            case ControlKind::CheckBox:
+                windowClass = L"BUTTON";
+                style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE;
+                break;
+        }
+        HWND child = CreateWindowExW(
+            0, windowClass, control.text ? control.text : L"", style,
+            TwipsToPixels(control.left, state.dpi), TwipsToPixels(control.top, state.dpi),
+            TwipsToPixels(control.width, state.dpi), TwipsToPixels(control.height, state.dpi),
+            window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        HFONT font = guiFont;
+        if (control.id == lblWarningTitle) font = static_cast<HFONT>(state.titleFont.get());
+        if (control.id == lblWarningMsg) font = static_cast<HFONT>(state.messageFont.get());
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+void FillControls(HWND window) {
+    SetDlgItemTextW(window, lblWarningTitle, RunState.WarningTitle.c_str());
+    SetDlgItemTextW(window, lblWarningMsg, RunState.WarningMsg.c_str());
+    SetDlgItemTextW(window, lblFolderName, RunState.FolderName.c_str());
+    SetDlgItemTextW(window, lblFileName, RunState.StoreRoot.c_str());
+    SetDlgItemTextW(window, lblFileSize,
+                    SizeLineText(RunState.SizeKbText, RunState.LimitSize).c_str());
+    // The box is also withheld for a folder whose exemption could not be
+    // stored under a key of its own (see CanRecordExemption).
+    if (RunState.ShowNoCheckBox == 0 || !CanRecordExemption(RunState.FolderName)) {
+        ShowWindow(GetDlgItem(window, chkNoCheck), SW_HIDE);
+    }
+}
+
+void OnInit(HWND window, WindowState& state) {
+    state.dpi = ScreenDpi();
+    state.titleFont = platform::ScopedGdiObject(CreateWarningFont(1800, FW_BOLD, state.dpi));
+    state.messageFont = platform::ScopedGdiObject(CreateWarningFont(975, FW_NORMAL, state.dpi));
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SetWindowTextW(window, L"Tarnwick");
+    PlaceWindow(window, state.dpi);
+    CreateControls(window, state);
+    FillControls(window);
+    SetFocus(GetDlgItem(window, cmdClose));
+    SetForegroundWindow(window);
+}
+
+void OnClose(HWND window) {
+    HWND box = GetDlgItem(window, chkNoCheck);
+    if (IsWindowVisible(box) && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        RunState.NoCheckChosen = true;
+        RecordExemption();
+    }
+    EndDialog(window, 0);
+}
+
+void OnFolderOpen(HWND window) {
+    const int length = GetWindowTextLengthW(GetDlgItem(window, lblFileName));
+    std::wstring path(static_cast<size_t>(length) + 1, L'\0');
+    GetDlgItemTextW(window, lblFileName, path.data(), length + 1);
+    path.resize(static_cast<size_t>(length));
+    const size_t slash = path.find_last_of(L'\\');
+    path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    // The command line is "explorer " and the path, unquoted, but the program
+    // is the one in the Windows folder: never an explorer.exe planted next to
+    // this program or in the current folder.
+    platform::StartProgram(platform::WindowsFolder() + L"\\explorer.exe", L"explorer " + path);
+}
+
+INT_PTR CALLBACK WarningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrW(window, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(window, DWLP_USER, lParam);
+            OnInit(window, *reinterpret_cast<WindowState*>(lParam));
+            return FALSE;  // focus was set on cmdClose
+        case WM_CTLCOLORSTATIC: {
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            if (id != lblWarningTitle && id != lblWarningMsg) return FALSE;
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kRed);
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_COMMAND:
+            // IDOK and IDCANCEL (Enter away from a button, Esc) do nothing.
+            if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+            try {
+                switch (LOWORD(wParam)) {
+                    case cmdClose:
+                        OnClose(window);
+                        return TRUE;
+                    case cmdFolderOpen:
+                        OnFolderOpen(window);
+                        return TRUE;
+                }
+            } catch (const platform::RunFailure& failure) {
+                // Exceptions must not cross the system's dialog code.
+                state->failure = failure;
+                EndDialog(window, 0);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            // The frame's close control: closes without recording anything.
+            EndDialog(window, 0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// An empty dialog template: the controls are created at the display's real
+// DPI once the window exists, since the layout is in twips, not dialog units.
+std::vector<WORD> DialogTemplate() {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD) + 3, 0);
+    auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
+    header->style = kStyle;
+    header->dwExtendedStyle = kExStyle;
+    return words;  // no menu, default class, empty title (set on init)
+}
+
+}  // namespace
+
+void ShowWarningWindow() {
+    // Loads the common controls named in the manifest (visual styles).
+    InitCommonControls();
+    WindowState state;
+    std::vector<WORD> dialog = DialogTemplate();
+    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                                             reinterpret_cast<DLGTEMPLATE*>(dialog.data()), nullptr,
+                                             WarningProc, reinterpret_cast<LPARAM>(&state));
+    if (state.failure) throw *state.failure;
+    if (result == -1) platform::FailWithLastError(L"警告画面を表示できません。");
+}
