@@ -1,1 +1,109 @@
-int wmain() { return 0; }
+// tarnwick_driver: runs Tarnwick.exe and acts on its windows the way the
+// sample run wants, for `make run` on a machine without a person at it.
+//
+//   tarnwick_driver warm-up
+//       opens and closes a window, so that Wine's desktop is up before tests.
+//   tarnwick_driver run EXE [--shots FOLDER] [--tick-first]
+//       starts EXE, saves each warning window as FOLDER\warning-N.bmp,
+//       ticks the box in the first one if asked, presses 閉じる in each, and
+//       answers error messages. Prints what each window showed; the exit
+//       status is Tarnwick's (or 2 when it hung and was stopped).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "driver/window_driver.h"
+#include "warning_window/layout.h"
+
+namespace {
+
+void Print(const std::wstring& text) {
+    const std::wstring line = text + L"\n";
+    int length = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(),
+                        length, nullptr, nullptr);
+    fwrite(bytes.data(), 1, bytes.size(), stdout);
+    fflush(stdout);
+}
+
+int WarmUp() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, nullptr, nullptr);
+    DestroyWindow(window);
+    return 0;
+}
+
+int RunTarnwick(const std::wstring& exe, const std::wstring& shots, bool tickFirst) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+        Print(L"cannot start " + exe);
+        return 2;
+    }
+    CloseHandle(info.hThread);
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    int count = 0;
+    while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
+        if (GetTickCount64() > deadline) {
+            Print(L"Tarnwick did not end in time; stopped");
+            TerminateProcess(info.hProcess, 2);
+            break;
+        }
+        if (HWND message = driver::FindWindowOf(info.dwProcessId, driver::WindowKind::ErrorMessage)) {
+            driver::Settle(message);
+            Print(L"error message: " + driver::MessageText(message));
+            driver::AnswerMessage(message);
+            driver::WaitForWindowGone(message, 5000);
+            continue;
+        }
+        HWND warning = driver::FindWindowOf(info.dwProcessId, driver::WindowKind::Warning);
+        if (warning == nullptr) continue;
+        driver::Settle(warning);
+        Sleep(300);  // let the window finish painting before the picture
+        ++count;
+        Print(L"warning window " + std::to_wstring(count) + L": " +
+              driver::Control(warning, lblFolderName).text + L" / " +
+              driver::Control(warning, lblFileSize).text);
+        if (!shots.empty()) {
+            const std::wstring path = shots + L"\\warning-" + std::to_wstring(count) + L".bmp";
+            if (driver::SaveWindowBitmap(warning, path)) Print(L"  saved " + path);
+        }
+        if (count == 1 && tickFirst) {
+            driver::ClickId(warning, chkNoCheck);
+            driver::Settle(warning);
+            Print(L"  ticked: " + driver::Control(warning, chkNoCheck).text);
+        }
+        Print(L"  pressed: " + driver::Control(warning, cmdClose).text);
+        driver::ClickId(warning, cmdClose);
+        driver::WaitForWindowGone(warning, 5000);
+    }
+    DWORD code = 2;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && std::wstring(argv[1]) == L"warm-up") return WarmUp();
+    if (argc >= 3 && std::wstring(argv[1]) == L"run") {
+        std::wstring shots;
+        bool tickFirst = false;
+        for (int i = 3; i < argc; ++i) {
+            const std::wstring option = argv[i];
+            if (option == L"--shots" && i + 1 < argc) shots = argv[++i];
+            if (option == L"--tick-first") tickFirst = true;
+        }
+        return RunTarnwick(argv[2], shots, tickFirst);
+    }
+    Print(L"usage: tarnwick_driver warm-up | run EXE [--shots FOLDER] [--tick-first]");
+    return 2;
+}

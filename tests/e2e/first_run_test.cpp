@@ -49,3 +49,16 @@ TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
                                 Cp932(Utf16(kDefaultMessageUtf8)) +
                                 "\n[No Check]\nVisible=1\n");
 }
+
+TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
+    Scratch scratch(L"bad_limit");
+    ClearIdentities();
+    scratch.WriteIni("[Tarnwick]\r\nLimitSize=abc\r\n");
+    Outcome outcome = RunToEnd(scratch);
+    EXPECT_NE(outcome.exitCode.value_or(0), 0u);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_NE(outcome.errors[0].find(L"13"), std::wstring::npos) << Cp932(outcome.errors[0]);
+    EXPECT_NE(outcome.errors[0].find(L"LimitSize=abc"), std::wstring::npos);
+    EXPECT_EQ(scratch.LogMessages(), std::vector<std::wstring>{Utf16("Tarnwick 起動")});
+    EXPECT_EQ(scratch.IniBytes(), "[Tarnwick]\r\nLimitSize=abc\r\n");
+}
