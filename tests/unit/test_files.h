@@ -3,9 +3,17 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+// The program is built for Windows XP, whose headers leave this out; the
+// tests only run on newer systems (and Wine), which have it.
+#if _WIN32_WINNT < 0x0600
+extern "C" LSTATUS WINAPI RegDeleteTreeW(HKEY key, LPCWSTR subkey);
+#endif
 
 namespace testfiles {
 
@@ -33,6 +41,74 @@ public:
     }
 
 private:
+    std::wstring path_;
+};
+
+// The bytes of a text in code page 932, whatever the system's own code page.
+inline std::string Cp932(const std::wstring& text) {
+    int length = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+// A log's messages as bytes: each "date time message\r\n" line without its
+// date and time. A line without them, or without CR LF, shows as itself.
+inline std::vector<std::string> LogMessages(const std::string& log) {
+    std::vector<std::string> messages;
+    for (size_t at = 0; at < log.size();) {
+        size_t end = log.find("\r\n", at);
+        if (end == std::string::npos) end = log.size();
+        std::string line = log.substr(at, end - at);
+        size_t second = line.find(' ', line.find(' ') + 1);
+        messages.push_back(second == std::string::npos ? "<bare> " + line
+                                                       : line.substr(second + 1));
+        at = end + 2;
+    }
+    return messages;
+}
+
+// A fresh folder in the system's temporary folder, removed with all it holds.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& name) : path_(TempPath(name).path()) {
+        Remove(path_);
+        CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path_); }
+    const std::wstring& path() const { return path_; }  // no final backslash
+
+    // A file of the given length that is never written, so it takes no disk.
+    void MakeFile(const std::wstring& name, std::uint64_t length) const {
+        HANDLE file = CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(length);
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+
+private:
+    static void Remove(const std::wstring& path) {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    Remove(path + L"\\" + name);
+                } else {
+                    DeleteFileW((path + L"\\" + name).c_str());
+                }
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryW(path.c_str());
+    }
     std::wstring path_;
 };
 

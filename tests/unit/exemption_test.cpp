@@ -1,0 +1,52 @@
+// Which folder names can hold an exemption entry, and when an entry exempts.
+#include "check_run/exemption.h"
+
+#include <gtest/gtest.h>
+
+#include "check_run/run_state.h"
+#include "test_files.h"
+
+using testfiles::Cp932;
+using testfiles::TempPath;
+
+TEST(CanRecordExemption, RefusesNamesThatCannotStandAsTheirOwnKey) {
+    const std::pair<const wchar_t*, bool> rows[] = {
+        {L"Inbox", true},
+        {L"受信トレイ", true},
+        {L"Visibles", true},
+        {L"a;b[c]", true},
+        {L"in side", true},
+        {L"Visible", false},  // the check box setting's key
+        {L"VISIBLE", false},
+        {L"visible", false},
+        {L"받은편지함", false},  // not in code page 932
+        {L"Mail\U0001F4E7", false},
+        {L"a=b", false},
+        {L";old", false},
+        {L"[old]", false},
+        {L" lead", false},
+        {L"trail ", false},
+        {L"", false},
+    };
+    for (const auto& [name, expected] : rows) {
+        EXPECT_EQ(CanRecordExemption(name), expected) << Cp932(name);
+    }
+}
+
+TEST(IsExempted, OnlyTheCurrentStorePathExactlyExempts) {
+    TempPath ini(L"exemption.ini");
+    ini.Write(
+        Cp932(L"[No Check]\r\nInbox=C:\\Store\\\r\n受信トレイ=C:\\Store\\\r\n"
+              L"Outbox=D:\\Old\\\r\nDrafts=C:\\Store\r\nSent=c:\\store\\\r\n"
+              L"Visible=C:\\Store\\\r\n"));
+    RunState = RunStateData{};
+    RunState.IniPath = ini.path();
+    RunState.StoreRoot = L"C:\\Store\\";
+    const std::pair<const wchar_t*, bool> rows[] = {
+        {L"Inbox", true}, {L"受信トレイ", true}, {L"Outbox", false},  {L"Drafts", false},
+        {L"Sent", false}, {L"Deleted", false},   {L"Visible", false},
+    };
+    for (const auto& [name, expected] : rows) {
+        EXPECT_EQ(IsExempted(name), expected) << Cp932(name);
+    }
+}

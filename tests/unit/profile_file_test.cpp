@@ -1,0 +1,79 @@
+// The profile file through the system's profile service: what lands in the
+// file's bytes and what comes back.
+#include "support/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+
+using testfiles::Cp932;
+using testfiles::TempPath;
+
+namespace {
+bool Holds(const std::string& bytes, const std::string& part) {
+    return bytes.find(part) != std::string::npos;
+}
+}  // namespace
+
+TEST(ProfileFile, OuterSpacesAreQuotedInTheFileAndComeBackWithoutQuotes) {
+    struct Row {
+        const wchar_t* value;
+        const char* line;  // as it must stand in the file
+    };
+    const Row rows[] = {
+        {L"  both ends  ", "k=\"  both ends  \"\r\n"},
+        {L" leading", "k=\" leading\"\r\n"},
+        {L"trailing ", "k=\"trailing \"\r\n"},
+        {L"in side", "k=in side\r\n"},  // inner spaces need no quotes
+    };
+    TempPath ini(L"profile_quotes.ini");
+    for (const Row& row : rows) {
+        WriteIniString(ini.path(), L"S", L"k", row.value);
+        EXPECT_TRUE(Holds(ini.Bytes(), row.line)) << "file: " << ini.Bytes();
+        EXPECT_EQ(ReadIniString(ini.path(), L"S", L"k"), row.value);
+    }
+}
+
+TEST(ProfileFile, ALongValueComesBackCutTo1023Bytes) {
+    std::string value;
+    for (int i = 0; i < 2000; ++i) value += static_cast<char>('A' + i % 26);
+    TempPath ini(L"profile_long.ini");
+    ini.Write("[S]\r\nlong=" + value + "\r\n");
+    const std::wstring read = ReadIniString(ini.path(), L"S", L"long");
+    EXPECT_EQ(read, std::wstring(value.begin(), value.begin() + 1023));
+}
+
+TEST(ProfileFile, AbsenceAndEmptinessBothReadAsEmpty) {
+    TempPath ini(L"profile_absent.ini");
+    TempPath missing(L"profile_never_made.ini");
+    ini.Write("[S]\r\npresent=v\r\nempty=\r\n");
+    struct Row {
+        const std::wstring& path;
+        const wchar_t* section;
+        const wchar_t* key;
+        const wchar_t* expected;
+    };
+    const Row rows[] = {
+        {ini.path(), L"S", L"present", L"v"},  // the file itself is readable
+        {missing.path(), L"S", L"present", L""}, {ini.path(), L"Other", L"present", L""},
+        {ini.path(), L"S", L"absent", L""},      {ini.path(), L"S", L"empty", L""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ReadIniString(row.path, row.section, row.key), row.expected)
+            << "section " << Cp932(row.section) << ", key " << Cp932(row.key);
+    }
+}
+
+TEST(ProfileFile, JapaneseIsStoredInCodePage932AndReadBack) {
+    TempPath ini(L"profile_japanese.ini");
+    // ソ and 表 end in the byte of a backslash in code page 932.
+    WriteIniString(ini.path(), L"設定", L"受信トレイ", L"C:\\メール\\表示ソフト\\");
+    const std::string bytes = ini.Bytes();
+    EXPECT_TRUE(Holds(bytes, Cp932(L"[設定]\r\n"))) << bytes;
+    EXPECT_TRUE(Holds(bytes, Cp932(L"受信トレイ=C:\\メール\\表示ソフト\\\r\n"))) << bytes;
+    EXPECT_EQ(ReadIniString(ini.path(), L"設定", L"受信トレイ"), L"C:\\メール\\表示ソフト\\");
+
+    // A file a user saved in code page 932 reads as the same text.
+    ini.Write(Cp932(L"[No Check]\r\n送信済みアイテム=D:\\保存\\\r\n"));
+    EXPECT_EQ(ReadIniString(ini.path(), L"No Check", L"送信済みアイテム"), L"D:\\保存\\");
+}

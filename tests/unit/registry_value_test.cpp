@@ -1,0 +1,133 @@
+// ReadRegistryValue against the prefix's registry, on values this test writes
+// under a key of its own and removes again.
+#include "support/registry_value.h"
+
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+
+namespace {
+
+const wchar_t kTestKey[] = L"Software\\TarnwickUnitTest";
+using Bytes = std::vector<std::uint8_t>;
+
+class RegistryValueTest : public testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key_, nullptr),
+                  ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        RegCloseKey(key_);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    }
+    void Store(const wchar_t* name, DWORD type, const void* data, size_t size) {
+        ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data),
+                                 static_cast<DWORD>(size)),
+                  ERROR_SUCCESS);
+    }
+    void StoreText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
+        Store(name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    }
+    void StoreBytes(const wchar_t* name, const Bytes& bytes) {
+        Store(name, REG_BINARY, bytes.data(), bytes.size());
+    }
+    void StoreNumber(const wchar_t* name, DWORD number) {
+        Store(name, REG_DWORD, &number, sizeof number);
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::wstring Repeat(const std::wstring& part, int times) {
+    std::wstring text;
+    for (int i = 0; i < times; ++i) text += part;
+    return text;
+}
+
+}  // namespace
+
+TEST_F(RegistryValueTest, EveryFailureGivesTheDefaultUnchangedInType) {
+    StoreText(L"text256", Repeat(L"a", 256));
+    StoreText(L"text300", Repeat(L"b", 300));
+    StoreText(L"japanese256", Repeat(L"あ", 128));  // 128 characters, 256 bytes in the code page
+    StoreText(L"short", L"short");
+    StoreNumber(L"number", 5);
+    const RegistryValue text = std::wstring(L"fallback");
+    const RegistryValue bytes = Bytes{1, 2, 3};
+    const RegistryValue number = std::int32_t{-7};
+    struct Row {
+        const char* what;
+        std::wstring subkey;
+        const wchar_t* name;
+        std::int32_t kind;
+        RegistryValue defaultValue;
+    };
+    const std::wstring here = kTestKey;
+    const std::wstring nowhere = here + L"\\Missing";
+    const Row rows[] = {
+        {"missing key", nowhere, L"short", kRegistryText, text},
+        {"missing key", nowhere, L"short", kRegistryBytes, bytes},
+        {"missing key", nowhere, L"number", kRegistryNumber, number},
+        {"missing value", here, L"absent", kRegistryText, number},
+        {"missing value", here, L"absent", kRegistryBytes, text},
+        {"missing value", here, L"absent", kRegistryNumber, bytes},
+        {"256 bytes", here, L"text256", kRegistryText, text},
+        {"256 bytes", here, L"text256", kRegistryText, bytes},
+        {"256 bytes", here, L"text256", kRegistryText, number},
+        {"300 bytes", here, L"text300", kRegistryText, text},
+        {"256 bytes of Japanese", here, L"japanese256", kRegistryText, number},
+        {"unknown kind 2", here, L"short", 2, text},
+        {"unknown kind 7", here, L"number", 7, bytes},
+        {"unknown kind 0", here, L"short", 0, number},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(
+            ReadRegistryValue(HKEY_CURRENT_USER, row.subkey, row.name, row.kind, row.defaultValue),
+            row.defaultValue)
+            << row.what << ", kind " << row.kind;
+    }
+}
+
+TEST_F(RegistryValueTest, ReadsEachKindAsStored) {
+    const std::wstring longest = Repeat(L"z", 255);
+    const std::wstring longestJapanese = Repeat(L"あ", 127) + L"x";  // 255 bytes
+    StoreText(L"text255", longest);
+    StoreText(L"japanese255", longestJapanese);
+    StoreText(L"expand", L"%TEMP%\\Mail", REG_EXPAND_SZ);
+    StoreBytes(L"ab", {0x41, 0, 0x42, 0, 0, 0});
+    StoreBytes(L"abc", {0x41, 0, 0x42, 0, 0x43, 0, 0, 0});
+    StoreBytes(L"abcOdd", {0x41, 0, 0x42, 0, 0x43});
+    StoreNumber(L"positive", 123456);
+    StoreNumber(L"negative", 0xFFFFFFF6u);
+    StoreNumber(L"lowest", 0x80000000u);
+    struct Row {
+        const wchar_t* name;
+        std::int32_t kind;
+        RegistryValue expected;
+    };
+    // Each default differs in type from the value expected, so a read that
+    // fails cannot pass.
+    const Row rows[] = {
+        {L"text255", kRegistryText, longest},
+        {L"japanese255", kRegistryText, longestJapanese},
+        {L"expand", kRegistryText, std::wstring(L"%TEMP%\\Mail")},
+        {L"ab", kRegistryBytes, Bytes{0x41, 0, 0x42, 0}},
+        {L"abc", kRegistryBytes, Bytes{0x41, 0, 0x42, 0, 0x43, 0}},
+        {L"abcOdd", kRegistryBytes, Bytes{0x41, 0, 0x42, 0, 0x43, 0}},
+        {L"positive", kRegistryNumber, std::int32_t{123456}},
+        {L"negative", kRegistryNumber, std::int32_t{-10}},
+        {L"lowest", kRegistryNumber, std::int32_t{-2147483647 - 1}},
+    };
+    for (const Row& row : rows) {
+        const RegistryValue defaultValue = row.kind == kRegistryText
+                                               ? RegistryValue(std::int32_t{0})
+                                               : RegistryValue(std::wstring(L"x"));
+        EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kTestKey, row.name, row.kind, defaultValue),
+                  row.expected)
+            << "value " << testfiles::Cp932(row.name);
+    }
+}

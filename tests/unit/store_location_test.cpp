@@ -1,0 +1,201 @@
+// The store location: environment references in the recorded location, and
+// the identity and store root read from HKCU\Identities.
+#include "check_run/store_location.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+
+#include "check_run/run_state.h"
+#include "test_files.h"
+
+using testfiles::Cp932;
+using testfiles::LogMessages;
+using testfiles::TempPath;
+
+namespace {
+
+using Environment = std::map<std::wstring, std::optional<std::wstring>>;
+
+// Sets (or, for an empty optional, removes) variables, and puts every one
+// back as it was when it goes.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(const Environment& changes) {
+        for (const auto& [name, value] : changes) {
+            wchar_t old[32767];
+            DWORD length = GetEnvironmentVariableW(name.c_str(), old, 32767);
+            saved_[name] = length ? std::optional<std::wstring>(old) : std::nullopt;
+            SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+        }
+    }
+
+private:
+    Environment saved_;
+};
+
+}  // namespace
+
+TEST(ExpandStoreReferences, ReplacesTheNineReferencesExactlyAndOnce) {
+    struct Row {
+        Environment environment;
+        const wchar_t* recorded;
+        const wchar_t* expected;
+    };
+    const Row rows[] = {
+        {{{L"UserProfile", L"C:\\Users\\taro"}},
+         L"%UserProfile%\\Local Settings\\Mail",
+         L"C:\\Users\\taro\\Local Settings\\Mail"},
+        {{{L"UserProfile", L"C:\\Users\\taro"}}, L"%USERPROFILE%\\Mail", L"%USERPROFILE%\\Mail"},
+        {{{L"APPDATA", L"C:\\AppData"}}, L"%APPDATA%\\Mail", L"%APPDATA%\\Mail"},
+        {{{L"TMP", std::nullopt}}, L"C:\\%TMP%\\Mail", L"C:\\\\Mail"},
+        {{{L"windir", L"W"}}, L"%windir%;%windir%%windir%", L"W;WW"},
+        {{{L"HOMEPATH", L"%TEMP%"}, {L"TEMP", L"C:\\Temp"}},
+         L"%HOMEPATH%\\Mail",
+         L"C:\\Temp\\Mail"},
+        {{{L"TEMP", L"%HOMEPATH%"}, {L"HOMEPATH", L"\\home"}},
+         L"%TEMP%\\Mail",
+         L"%HOMEPATH%\\Mail"},
+        // The text put in completes a reference with what follows it.
+        {{{L"TMP", L"%TM"}}, L"%TMP%P%", L"%TMP%"},
+        {{{L"HOMEDRIVE", L"1"},
+          {L"HOMEPATH", L"2"},
+          {L"ProgramFiles", L"3"},
+          {L"SystemDrive", L"4"},
+          {L"SystemRoot", L"5"},
+          {L"TEMP", L"6"},
+          {L"TMP", L"7"},
+          {L"UserProfile", L"8"},
+          {L"windir", L"9"}},
+         L"%windir%%UserProfile%%TMP%%TEMP%%SystemRoot%%SystemDrive%%ProgramFiles%%HOMEPATH%"
+         L"%HOMEDRIVE%",
+         L"987654321"},
+    };
+    for (const Row& row : rows) {
+        ScopedEnvironment environment(row.environment);
+        EXPECT_EQ(ExpandStoreReferences(row.recorded), row.expected) << Cp932(row.recorded);
+    }
+}
+
+namespace {
+
+const wchar_t kIdentities[] = L"Identities";
+const wchar_t kIdentity[] = L"{2D4B6A1C-0E3F-4A57-9B21-7C8D9E0F1A2B}";
+
+// Outlook Express records the store root as an expandable text.
+void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& text,
+             DWORD type = REG_EXPAND_SZ) {
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(opened);
+}
+
+}  // namespace
+
+TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
+    struct Row {
+        const wchar_t* defaultIdentity;  // nullptr: no value
+        const wchar_t* storeIdentity;    // whose key holds the store root
+        std::optional<std::wstring> storeRoot;
+        Environment environment;
+        StoreOutcome outcome;
+        std::wstring expectedRoot;
+        std::vector<std::wstring> log;
+    };
+    const std::wstring found = std::wstring(L"GUID取得：") + kIdentity;
+    const std::wstring noRoot = L"Store Root が見つかりません";
+    const std::wstring longest = L"C:\\" + std::wstring(251, L'm') + L"\\";  // 255 bytes
+    const Row rows[] = {
+        {kIdentity,
+         kIdentity,
+         L"C:\\Mail\\",
+         {},
+         StoreOutcome::Found,
+         L"C:\\Mail\\",
+         {found, L"Store Root取得：C:\\Mail\\"}},
+        {kIdentity,
+         kIdentity,
+         L"C:\\メール",
+         {},
+         StoreOutcome::Found,
+         L"C:\\メール\\",
+         {found, L"Store Root取得：C:\\メール\\"}},
+        {kIdentity,
+         kIdentity,
+         L"%TMP%%TEMP%",
+         {{L"TMP", std::nullopt}, {L"TEMP", std::nullopt}},
+         StoreOutcome::Found,
+         L"\\",
+         {found, L"Store Root取得：\\"}},
+        {kIdentity,
+         kIdentity,
+         longest,
+         {},
+         StoreOutcome::Found,
+         longest,
+         {found, L"Store Root取得：" + longest}},
+        {kIdentity, kIdentity, longest + L"m", {}, StoreOutcome::NoStoreRoot, L"", {found, noRoot}},
+        {kIdentity,
+         kIdentity,
+         L"C:\\" + std::wstring(126, L'メ') + L"m",
+         {},
+         StoreOutcome::NoStoreRoot,
+         L"",
+         {found, noRoot}},  // 256 bytes
+        {kIdentity, kIdentity, std::nullopt, {}, StoreOutcome::NoStoreRoot, L"", {found, noRoot}},
+        {kIdentity,
+         L"{00000000-0000-0000-0000-000000000000}",
+         L"C:\\Mail\\",
+         {},
+         StoreOutcome::NoStoreRoot,
+         L"",
+         {found, noRoot}},
+        {nullptr,
+         kIdentity,
+         L"C:\\Mail\\",
+         {},
+         StoreOutcome::NoIdentity,
+         L"",
+         {L"GUIDが見つかりません"}},
+        {L"",
+         kIdentity,
+         L"C:\\Mail\\",
+         {},
+         StoreOutcome::NoIdentity,
+         L"",
+         {L"GUIDが見つかりません"}},
+    };
+    TempPath log(L"store_location.log");
+    for (const Row& row : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+        if (row.defaultIdentity)
+            SetText(kIdentities, L"Default User ID", row.defaultIdentity, REG_SZ);
+        if (row.storeRoot) {
+            SetText(std::wstring(kIdentities) + L"\\" + row.storeIdentity +
+                        L"\\Software\\Microsoft\\Outlook Express\\5.0",
+                    L"Store Root", *row.storeRoot);
+        }
+        ScopedEnvironment environment(row.environment);
+        RunState = RunStateData{};
+        RunState.LogPath = log.path();
+        log.Write("");
+
+        const std::string what = Cp932(row.storeRoot.value_or(L"(none)"));
+        EXPECT_EQ(LocateStore(), row.outcome) << what;
+        EXPECT_EQ(RunState.StoreRoot, row.expectedRoot) << what;
+        std::vector<std::string> expectedLog;
+        for (const std::wstring& line : row.log) expectedLog.push_back(Cp932(line));
+        EXPECT_EQ(LogMessages(log.Bytes()), expectedLog) << what;
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+}
