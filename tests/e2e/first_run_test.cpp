@@ -2,24 +2,10 @@
 // a second run leave, and how a bad setting ends the run.
 #include <gtest/gtest.h>
 
+#include "expected_lines.h"
 #include "harness.h"
 
 using namespace e2e;
-
-namespace {
-
-const char kDefaultMessageUtf8[] =
-    "フォルダのサイズが警告値を超えています。 2GB (約 2,097,152 KB) 辺りでフォルダが開けなくなりますので、"
-    "不要メールの削除または別フォルダへの移動を行って下さい。";
-
-std::vector<std::wstring> DefaultSettingLines() {
-    return {Utf16("制限サイズ取得：2097152"), Utf16("警告サイズ取得：1048576"),
-            Utf16("警告タイトル取得：WARNING!"),
-            Utf16(std::string("警告メッセージ取得：") + kDefaultMessageUtf8),
-            Utf16("chkNoCheckチェックボックスの表示取得：1")};
-}
-
-}  // namespace
 
 TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
     Scratch scratch(L"first_run");
@@ -28,10 +14,9 @@ TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
     ASSERT_EQ(outcome.exitCode, 0u);
     EXPECT_TRUE(outcome.errors.empty());
 
-    std::vector<std::wstring> expected = {Utf16("Tarnwick 起動")};
-    for (const auto& line : DefaultSettingLines()) expected.push_back(line);
+    std::vector<std::wstring> expected = DefaultOpening();
     expected.push_back(Utf16("GUIDが見つかりません"));
-    expected.push_back(Utf16("Tarnwick 終了"));
+    expected.push_back(EndLine());
     EXPECT_EQ(scratch.LogMessages(), expected);
 
     // Sections, keys and values in order, in code page 932, with only the
@@ -44,10 +29,10 @@ TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
         if (end > at) withoutBlank += ini.substr(at, end - at) + "\n";
         at = end + 2;
     }
-    EXPECT_EQ(withoutBlank, "[Tarnwick]\nLimitSize=2097152\nWarningSize=1048576\n"
-                            "WarningTitle=WARNING!\nWarningMsg=" +
-                                Cp932(Utf16(kDefaultMessageUtf8)) +
-                                "\n[No Check]\nVisible=1\n");
+    EXPECT_EQ(withoutBlank,
+              "[Tarnwick]\nLimitSize=2097152\nWarningSize=1048576\n"
+              "WarningTitle=WARNING!\nWarningMsg=" +
+                  Cp932(Utf16(kDefaultMessageUtf8)) + "\n[No Check]\nVisible=1\n");
 }
 
 TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
@@ -57,8 +42,8 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     Outcome outcome = RunToEnd(scratch);
     EXPECT_NE(outcome.exitCode.value_or(0), 0u);
     ASSERT_EQ(outcome.errors.size(), 1u);
-    EXPECT_NE(outcome.errors[0].find(L"13"), std::wstring::npos) << Cp932(outcome.errors[0]);
+    ExpectNumberAndDescription(outcome.errors[0], {WithoutFinalBackslash(scratch.dir)});
     EXPECT_NE(outcome.errors[0].find(L"LimitSize=abc"), std::wstring::npos);
-    EXPECT_EQ(scratch.LogMessages(), std::vector<std::wstring>{Utf16("Tarnwick 起動")});
+    EXPECT_EQ(scratch.LogMessages(), std::vector<std::wstring>{StartLine()});
     EXPECT_EQ(scratch.IniBytes(), "[Tarnwick]\r\nLimitSize=abc\r\n");
 }
