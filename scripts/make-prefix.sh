@@ -29,6 +29,7 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Decorated"="N"
+"Managed"="N"
 REG
 "$WINE" regedit "Z:${reg//\//\\}" >/dev/null 2>&1
 "$WINESERVER" -w
