@@ -41,6 +41,11 @@ size 'cleanup.log'                   2048   # not a folder file: not looked at
     /d "%UserProfile%\\Local Settings\\Application Data\\Identities\\$identity\\Microsoft\\Outlook Express" \
     /f >/dev/null
 
+# Wine's desktop process started by the commands above has no display yet:
+# end it, so that the check below starts one on the display it will use.
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+
 exe_win="Z:${program//\//\\}\\Tarnwick.exe"
 show_log() {
     echo "---- $1: build/run/Tarnwick/Tarnwick.log (code page 932, shown in UTF-8) ----"
