@@ -6,7 +6,17 @@ set -euo pipefail
 [ $# -ge 1 ] && export WINEPREFIX=$(realpath -m "$1")
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-if [ -f "$WINEPREFIX/.tarnwick-ready" ]; then exit 0; fi
+# Wine draws the buttons of a window frame with the Marlett font, but does not
+# find the copy it ships (package fonts-wine): without one the close button
+# shows a letter "r". Windows keeps Marlett among its fonts; so does the prefix.
+add_marlett() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
+}
+
+if [ -f "$WINEPREFIX/.tarnwick-ready" ]; then add_marlett; exit 0; fi
 rm -rf "$WINEPREFIX"
 mkdir -p "$(dirname "$WINEPREFIX")"
 "$WINE" wineboot -i >/dev/null 2>&1
@@ -33,4 +43,5 @@ REGEDIT4
 REG
 "$WINE" regedit "Z:${reg//\//\\}" >/dev/null 2>&1
 "$WINESERVER" -w
+add_marlett
 touch "$WINEPREFIX/.tarnwick-ready"

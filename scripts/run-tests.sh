@@ -23,7 +23,13 @@ export DISPLAY=:$display
 # Start Wine's own background processes (wineserver, services, the desktop)
 # now, detached from CTest's output pipes: CTest would otherwise wait on them
 # until each test's time-out.
+# A wineserver left from an earlier command without this display would keep
+# its desktop there, where no window can open: stop it first.
+"$WINESERVER" -k >/dev/null 2>&1 || true
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+# Xvfb has no window manager. Wine would wait for one, two seconds each time
+# a window is hidden, unless its windows are unmanaged.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 "$WINE" build/win64/tarnwick_driver.exe warm-up </dev/null >/dev/null 2>&1 || true
 
 ctest --preset win64 "$@"

@@ -30,6 +30,8 @@ enum ControlId {
 
 constexpr int kClientWidthTwips = 6690;
 constexpr int kClientHeightTwips = 4050;
+// The height of the single-line labels: one line of the controls' font.
+constexpr int kTextLineTwips = 165;
 
 inline constexpr ControlLayout kLayout[] = {
     {lblWarningTitle, L"lblWarningTitle", ControlKind::Label, nullptr, 225, 75, 6240, 390},

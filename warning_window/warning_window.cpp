@@ -46,6 +46,7 @@ struct WindowState {
     int dpi = 96;
     platform::ScopedGdiObject titleFont;
     platform::ScopedGdiObject messageFont;
+    platform::ScopedGdiObject controlFont;
     std::optional<platform::RunFailure> failure;  // carried out of the dialog
 };
 
@@ -61,6 +62,17 @@ HFONT CreateWarningFont(int hundredthsOfPoint, int weight, int dpi) {
     // A Japanese system without this face falls back to another Japanese
     // proportional font, thanks to the character set above.
     wcscpy(font.lfFaceName, L"ＭＳ Ｐゴシック");
+    return CreateFontIndirectW(&font);
+}
+
+// The window's default GUI font, sized so that one line of it fills the
+// single-line labels exactly. At its own size its line is taller than those
+// labels and their bottom rows are cut off: commas read as full stops.
+HFONT CreateControlFont(int dpi) {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfHeight = TwipsToPixels(kTextLineTwips, dpi);  // positive: the whole line's height
+    font.lfWidth = 0;
     return CreateFontIndirectW(&font);
 }
 
@@ -84,7 +96,7 @@ void PlaceWindow(HWND window, int dpi) {
 
 void CreateControls(HWND window, WindowState& state) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT guiFont = static_cast<HFONT>(state.controlFont.get());
     for (const ControlLayout& control : kLayout) {
         const wchar_t* windowClass = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
@@ -132,6 +144,7 @@ void OnInit(HWND window, WindowState& state) {
     state.dpi = ScreenDpi();
     state.titleFont = platform::ScopedGdiObject(CreateWarningFont(1800, FW_BOLD, state.dpi));
     state.messageFont = platform::ScopedGdiObject(CreateWarningFont(975, FW_NORMAL, state.dpi));
+    state.controlFont = platform::ScopedGdiObject(CreateControlFont(state.dpi));
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
