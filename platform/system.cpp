@@ -53,9 +53,26 @@ std::wstring EnvironmentValue(const std::wstring& name) {
     return value;
 }
 
+namespace {
+// Windows refuses paths of MAX_PATH characters or more unless they are given
+// in the "\\?\" form, which skips the usual clean-up and so takes a full
+// path. A store path may itself be 255 bytes long before a name is added.
+std::wstring LongPathForm(const std::wstring& path) {
+    const bool device = path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0;
+    if (path.size() < MAX_PATH || device) return path;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+}  // namespace
+
 std::vector<std::wstring> ListFileNames(const std::wstring& folder) {
     const std::wstring context = L"メールフォルダの一覧を取得できません：" + folder;
-    DWORD attributes = GetFileAttributesW(folder.c_str());
+    DWORD attributes = GetFileAttributesW(LongPathForm(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(context);
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) FailWithError(ERROR_DIRECTORY, context);
 
@@ -64,7 +81,7 @@ std::vector<std::wstring> ListFileNames(const std::wstring& folder) {
     pattern += L'*';
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    ScopedFind find(FindFirstFileW(pattern.c_str(), &found));
+    ScopedFind find(FindFirstFileW(LongPathForm(pattern).c_str(), &found));
     if (!find.valid()) {
         // A root folder with nothing in it has no "." entry to find.
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return names;
@@ -83,7 +100,7 @@ std::uint64_t FileLength(const std::wstring& path) {
     // Reads the length from the file's metadata without opening it for data,
     // so a file that its mail program holds open without sharing is measured.
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(LongPathForm(path).c_str(), GetFileExInfoStandard, &data)) {
         FailWithLastError(L"ファイルのサイズを取得できません：" + path);
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

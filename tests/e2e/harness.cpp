@@ -251,14 +251,18 @@ std::optional<DWORD> Run::Wait() {
 }
 
 Outcome RunToEnd(const Scratch& scratch, const RunOptions& options) {
-    Outcome outcome;
     Run run(scratch.exe, options);
+    return Finish(run);
+}
+
+Outcome Finish(Run& run) {
+    Outcome outcome;
     if (run.process() == nullptr) return outcome;
     const DWORD processId = GetProcessId(run.process());
-    const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
+    const ULONGLONG deadline = GetTickCount64() + run.timeoutMs();
     while (WaitForSingleObject(run.process(), 20) == WAIT_TIMEOUT) {
         if (GetTickCount64() >= deadline) {
-            ADD_FAILURE() << "Tarnwick did not end within " << options.timeoutMs << " ms";
+            ADD_FAILURE() << "Tarnwick did not end within " << run.timeoutMs() << " ms";
             break;
         }
         if (HWND message = driver::FindWindowOf(processId, driver::WindowKind::ErrorMessage)) {

@@ -84,5 +84,7 @@ struct Outcome {
 // Runs to the end, closing every warning window with cmdClose and answering
 // every error message with OK.
 Outcome RunToEnd(const Scratch& scratch, const RunOptions& options = {});
+// The same for a run already started (and perhaps driven by hand so far).
+Outcome Finish(Run& run);
 
 }  // namespace e2e
