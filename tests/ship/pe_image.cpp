@@ -61,6 +61,15 @@ class Sections {
         throw std::runtime_error("address " + std::to_string(rva) + " lies in no section");
     }
 
+    // Where each section's bytes lie in the file.
+    std::vector<std::pair<size_t, size_t>> RawRanges() const {
+        std::vector<std::pair<size_t, size_t>> ranges;
+        for (const IMAGE_SECTION_HEADER& s : sections_) {
+            ranges.emplace_back(s.PointerToRawData, s.PointerToRawData + s.SizeOfRawData);
+        }
+        return ranges;
+    }
+
   private:
     std::vector<IMAGE_SECTION_HEADER> sections_;
 };
@@ -95,14 +104,71 @@ void ReadImports(const Bytes& file, const Sections& sections, IMAGE_DATA_DIRECTO
     }
 }
 
+// A delay-load descriptor: attributes (1: the fields are RVAs), then the DLL's
+// name, its module handle, its address table and its name table, and three
+// fields of no interest here.
+struct DelayDescriptor {
+    std::uint32_t attributes, name, module, addresses, names, bound, unload, timeStamp;
+};
+
+bool Printable(const std::string& text, size_t maxLength) {
+    return !text.empty() && text.size() <= maxLength &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
+// The imports one descriptor names, or nothing when the bytes are not a
+// descriptor: every address must lead to a well-formed name.
+std::vector<Import> DelayImportsAt(const Bytes& file, const Sections& sections, size_t at,
+                                   bool wide) {
+    try {
+        const auto d = file.At<DelayDescriptor>(at);
+        if (d.attributes != 1 || d.module == 0 || d.addresses == 0 || d.names == 0) return {};
+        sections.FileOffset(d.module);
+        sections.FileOffset(d.addresses);
+        const std::string dll = file.CString(sections.FileOffset(d.name));
+        if (!Printable(dll, 64) || dll.size() < 5 ||
+            _stricmp(dll.c_str() + dll.size() - 4, ".dll") != 0) {
+            return {};
+        }
+        std::vector<Import> found;
+        for (size_t thunk = sections.FileOffset(d.names);; thunk += wide ? 8 : 4) {
+            const std::uint64_t entry =
+                wide ? file.At<std::uint64_t>(thunk) : file.At<std::uint32_t>(thunk);
+            if (entry == 0) break;
+            if (entry & (wide ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32)) {
+                found.push_back({dll, "#" + std::to_string(entry & 0xFFFF)});
+                continue;
+            }
+            if (entry > 0xFFFFFFFFu) return {};
+            const std::string name =
+                file.CString(sections.FileOffset(static_cast<std::uint32_t>(entry)) + 2);
+            if (!Printable(name, 256)) return {};
+            found.push_back({dll, name});
+        }
+        return found;
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+}
+
 void ReadDelayImports(const Bytes& file, const Sections& sections, IMAGE_DATA_DIRECTORY directory,
-                      Image& image) {
-    if (directory.VirtualAddress == 0) return;
-    // Each descriptor is eight 32-bit fields; the second is the DLL's name.
-    for (size_t at = sections.FileOffset(directory.VirtualAddress);; at += 32) {
-        const auto name = file.At<std::uint32_t>(at + 4);
-        if (name == 0) break;
-        image.delayLoadedDlls.push_back(file.CString(sections.FileOffset(name)));
+                      bool wide, Image& image) {
+    auto take = [&](const std::vector<Import>& found) {
+        image.delayImports.insert(image.delayImports.end(), found.begin(), found.end());
+    };
+    if (directory.VirtualAddress != 0) {
+        for (size_t at = sections.FileOffset(directory.VirtualAddress);
+             file.At<DelayDescriptor>(at).name != 0; at += sizeof(DelayDescriptor)) {
+            const std::vector<Import> found = DelayImportsAt(file, sections, at, wide);
+            if (found.empty()) throw std::runtime_error("malformed delay-import directory");
+            take(found);
+        }
+        return;
+    }
+    for (const auto& [start, end] : sections.RawRanges()) {
+        for (size_t at = start; at + sizeof(DelayDescriptor) <= end; at += 4) {
+            if (file.At<std::uint32_t>(at) == 1) take(DelayImportsAt(file, sections, at, wide));
+        }
     }
 }
 
@@ -181,7 +247,8 @@ Image ReadImage(const std::string& bytes) {
 
     const Sections sections(file, optional + header.SizeOfOptionalHeader, header.NumberOfSections);
     ReadImports(file, sections, directories[IMAGE_DIRECTORY_ENTRY_IMPORT], image.pe32plus, image);
-    ReadDelayImports(file, sections, directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT], image);
+    ReadDelayImports(file, sections, directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT],
+                     image.pe32plus, image);
     ReadResources(file, sections, directories[IMAGE_DIRECTORY_ENTRY_RESOURCE], image);
     return image;
 }

@@ -23,7 +23,9 @@ struct Image {
     std::uint16_t osMajor = 0, osMinor = 0;
     std::uint16_t subsystemMajor = 0, subsystemMinor = 0;
     std::vector<Import> imports;
-    std::vector<std::string> delayLoadedDlls;
+    // Bound on first call. GNU ld leaves the delay-import directory empty, so
+    // without it the descriptors are found by their shape.
+    std::vector<Import> delayImports;
     // Resource data by type and id, first language only. Named resources are
     // left out: the program has none.
     std::map<std::pair<std::uint16_t, std::uint16_t>, std::string> resources;
