@@ -32,8 +32,8 @@ function(delay_load_library var lib dll)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         set(kill_at --kill-at)
     endif()
-    set(out ${dir}/lib${lib}_delay.a)
-    execute_process(COMMAND ${CMAKE_DLLTOOL} ${kill_at} --input-def ${dir}/${lib}.def
-        --output-delaylib ${out} COMMAND_ERROR_IS_FATAL ANY)
-    set(${var} ${out} PARENT_SCOPE)
+    # Run in the folder: dlltool names its symbols after the output path.
+    execute_process(COMMAND ${CMAKE_DLLTOOL} ${kill_at} --input-def ${lib}.def
+        --output-delaylib lib${lib}_delay.a WORKING_DIRECTORY ${dir} COMMAND_ERROR_IS_FATAL ANY)
+    set(${var} ${dir}/lib${lib}_delay.a PARENT_SCOPE)
 endfunction()
