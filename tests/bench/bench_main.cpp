@@ -246,6 +246,9 @@ int wmain(int argc, wchar_t** argv) {
         Fail("WriteLog failed: " + Narrow(failure.context));
     }
 
+    // Terabytes on paper, if not on disk: nothing else should trip over them.
+    for (const std::wstring& store : stores) RemoveFolder(store);
+
     const double emptyMs = Median(emptyTimes) * 1e3;
     std::vector<double> checkMs;
     for (const auto& times : checkTimes) checkMs.push_back(Median(times) * 1e3);
