@@ -30,19 +30,18 @@ ExeLocation ExeFolderAndBaseName() {
     return location;
 }
 
-namespace {
-std::wstring FormatNow(bool date) {
-    wchar_t buffer[128] = {};
-    int length = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr,
-                                       buffer, 128)
-                      : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
-    if (length == 0) FailWithLastError(L"現在の日付と時刻を取得できません。");
-    return buffer;
+LocalNowText LocalDateAndTimeText() {
+    // One reading of the clock for both: read separately, a line written
+    // at midnight could get the old day's date with the new day's time.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t date[128] = {}, time[128] = {};
+    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128) == 0 ||
+        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 128) == 0) {
+        FailWithLastError(L"現在の日付と時刻を取得できません。");
+    }
+    return {date, time};
 }
-}  // namespace
-
-std::wstring LocalDateText() { return FormatNow(true); }
-std::wstring LocalTimeText() { return FormatNow(false); }
 
 std::wstring EnvironmentValue(const std::wstring& name) {
     DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);

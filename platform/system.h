@@ -13,9 +13,12 @@ struct ExeLocation {
 };
 ExeLocation ExeFolderAndBaseName();
 
-// The local date and time in the user's own short forms.
-std::wstring LocalDateText();
-std::wstring LocalTimeText();
+// The local date and time of one moment, in the user's own short forms.
+struct LocalNowText {
+    std::wstring date;
+    std::wstring time;
+};
+LocalNowText LocalDateAndTimeText();
 
 // Value of an environment variable, empty when it is not set.
 std::wstring EnvironmentValue(const std::wstring& name);

@@ -8,9 +8,8 @@
 #include "platform/text.h"
 
 void WriteLog(const std::wstring& path, const std::wstring& message, LogMode mode) {
-    const std::string line = platform::ToAnsi(platform::LocalDateText() + L" " +
-                                              platform::LocalTimeText() + L" " + message) +
-                             "\r\n";
+    const platform::LocalNowText now = platform::LocalDateAndTimeText();
+    const std::string line = platform::ToAnsi(now.date + L" " + now.time + L" " + message) + "\r\n";
     const bool fresh = mode == kLogNew;
     // Readers may look at the log while the run goes on; nobody else writes it.
     platform::ScopedHandle file(CreateFileW(

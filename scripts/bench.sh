@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# make bench: times one check against a do-nothing exe, under Wine, in a
+# prefix of its own (build/bench-prefix) so that its registry identity and
+# files never meet the tests'. Usage: scripts/bench.sh [runs]
+#
+# The times are taken inside Wine by a Windows program (tarnwick_bench.exe)
+# that starts each exe with CreateProcess and waits for it, as Explorer or a
+# logon script starts the program. Each start is a new Wine process either
+# way, so timing `wine64 exe` from the shell would add only the shell's own
+# fork and the wine64 command to both sides; timing inside keeps the clock
+# next to the start and the exit, and needs no process per measurement.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export WINEPREFIX=$PWD/build/bench-prefix
+source scripts/wine-env.sh
+runs=${1:-11}
+
+for exe in Tarnwick empty_gui tarnwick_bench; do
+    [ -f build/win64/$exe.exe ] || { echo "bench: build/win64/$exe.exe missing: run make build" >&2; exit 2; }
+done
+scripts/make-prefix.sh
+
+# A private X display: the check opens no window here, but a failure would
+# show its message box, and user32 should find the display it expects.
+display=90
+while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+export DISPLAY=:$display
+
+# One wineserver for the whole bench, and Wine's own background processes
+# started before anything is timed.
+"$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+"$WINE" build/win64/empty_gui.exe </dev/null >/dev/null 2>&1 || true
+
+echo "Tarnwick bench: scripts/bench.sh $runs (make bench)"
+echo "machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(uname -sr)"
+echo "wine:    $("$WINE" --version), prefix $WINEPREFIX"
+echo "load:    $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min) before the bench"
+echo
+status=0
+"$WINE" build/win64/tarnwick_bench.exe "$runs" </dev/null || status=$?
+echo
+echo "load:    $(cut -d' ' -f1-3 /proc/loadavg) after the bench"
+exit $status

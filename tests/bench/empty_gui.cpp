@@ -1,0 +1,8 @@
+// The baseline of the benchmark: a Windows GUI program that does nothing,
+// built with the same compiler, flags and static runtime as Tarnwick.exe, so
+// that what it costs to start is what any such program costs.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return 0;
+}

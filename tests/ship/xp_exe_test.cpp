@@ -1,0 +1,451 @@
+// The shipped 32-bit exe, read from its file: what the loader of Windows XP
+// needs to start it, and the resources that Explorer and the window show.
+// The presets build it in build/win32, beside this test's build/win64.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "pe_image.h"
+
+namespace {
+
+constexpr std::uint16_t kIconType = 3, kIconGroupType = 14, kVersionType = 16, kManifestType = 24;
+constexpr size_t kMaxExeBytes = 320 * 1024;
+
+std::wstring BuildFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+std::wstring ShippedExePath() {
+    return BuildFolder() + L"..\\win32\\Tarnwick.exe";
+}
+std::wstring TestBuildExePath() {
+    return BuildFolder() + L"Tarnwick.exe";
+}
+std::wstring ImportListPath() {
+    return BuildFolder() + L"..\\..\\tests\\xp_imports.txt";
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Key(const std::string& dll, const std::string& function) {
+    return Upper(dll) + "!" + function;
+}
+
+// DLLs that every Windows XP installation has in its system folder.
+const std::set<std::string> kXpDlls = {
+    "ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL",    "IMM32.DLL",   "KERNEL32.DLL",
+    "MSVCRT.DLL",   "NTDLL.DLL",    "OLE32.DLL",    "OLEAUT32.DLL", "SHELL32.DLL", "SHLWAPI.DLL",
+    "USER32.DLL",   "UXTHEME.DLL",  "VERSION.DLL",  "WINMM.DLL",    "WS2_32.DLL"};
+
+// Functions that Windows XP SP3 does not have: an exe importing one of them
+// does not start there at all. Kept even though the import list would catch
+// them, so that nobody lists one of them by mistake.
+const std::set<std::string> kLaterFunctions = {
+    "KERNEL32.DLL!GetTickCount64",
+    "KERNEL32.DLL!InitializeSRWLock",
+    "KERNEL32.DLL!AcquireSRWLockExclusive",
+    "KERNEL32.DLL!AcquireSRWLockShared",
+    "KERNEL32.DLL!ReleaseSRWLockExclusive",
+    "KERNEL32.DLL!ReleaseSRWLockShared",
+    "KERNEL32.DLL!TryAcquireSRWLockExclusive",
+    "KERNEL32.DLL!InitializeConditionVariable",
+    "KERNEL32.DLL!SleepConditionVariableCS",
+    "KERNEL32.DLL!SleepConditionVariableSRW",
+    "KERNEL32.DLL!WakeConditionVariable",
+    "KERNEL32.DLL!WakeAllConditionVariable",
+    "KERNEL32.DLL!InitOnceExecuteOnce",
+    "KERNEL32.DLL!InitOnceBeginInitialize",
+    "KERNEL32.DLL!InitOnceComplete",
+    "KERNEL32.DLL!FlsAlloc",
+    "KERNEL32.DLL!FlsFree",
+    "KERNEL32.DLL!FlsGetValue",
+    "KERNEL32.DLL!FlsSetValue",
+    "KERNEL32.DLL!InitializeCriticalSectionEx",
+    "KERNEL32.DLL!CreateEventExA",
+    "KERNEL32.DLL!CreateEventExW",
+    "KERNEL32.DLL!CreateMutexExW",
+    "KERNEL32.DLL!CreateSemaphoreExW",
+    "KERNEL32.DLL!GetFileInformationByHandleEx",
+    "KERNEL32.DLL!SetFileInformationByHandle",
+    "KERNEL32.DLL!GetFinalPathNameByHandleW",
+    "KERNEL32.DLL!CreateSymbolicLinkW",
+    "KERNEL32.DLL!CreateFile2",
+    "KERNEL32.DLL!CancelIoEx",
+    "KERNEL32.DLL!QueryFullProcessImageNameW",
+    "KERNEL32.DLL!GetErrorMode",
+    "KERNEL32.DLL!SetThreadErrorMode",
+    "KERNEL32.DLL!CompareStringEx",
+    "KERNEL32.DLL!CompareStringOrdinal",
+    "KERNEL32.DLL!LCIDToLocaleName",
+    "KERNEL32.DLL!LocaleNameToLCID",
+    "KERNEL32.DLL!GetLocaleInfoEx",
+    "KERNEL32.DLL!GetUserDefaultLocaleName",
+    "KERNEL32.DLL!GetDateFormatEx",
+    "KERNEL32.DLL!GetTimeFormatEx",
+    "KERNEL32.DLL!LCMapStringEx",
+    "KERNEL32.DLL!GetSystemTimePreciseAsFileTime",
+    "ADVAPI32.DLL!RegGetValueW",
+    "ADVAPI32.DLL!RegDeleteTreeW",
+    "ADVAPI32.DLL!RegSetKeyValueW",
+    "USER32.DLL!SetProcessDPIAware",
+    "USER32.DLL!SetProcessDpiAwarenessContext",
+    "USER32.DLL!GetDpiForWindow",
+    "USER32.DLL!GetDpiForSystem",
+    "USER32.DLL!ChangeWindowMessageFilter",
+    "COMCTL32.DLL!TaskDialog",
+    "COMCTL32.DLL!TaskDialogIndirect",
+};
+
+bool IsLaterFunction(const std::string& dll, const std::string& function) {
+    // The secure "_s" functions reached the system's msvcrt.dll with Vista.
+    if (Upper(dll) == "MSVCRT.DLL" && function.size() > 2 &&
+        function.compare(function.size() - 2, 2, "_s") == 0) {
+        return true;
+    }
+    return kLaterFunctions.count(Key(dll, function)) != 0;
+}
+
+struct ImportList {
+    std::set<std::string> entries;  // Key(dll, function)
+    std::vector<std::string> problems;
+};
+
+// "DLL!Function  minimum supported client" lines; "#" starts a comment line.
+ImportList ParseImportList(const std::string& text) {
+    ImportList list;
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string entry, minimum;
+        fields >> entry >> minimum;
+        const size_t bang = entry.find('!');
+        const std::string where = "line " + std::to_string(number) + " (" + entry + "): ";
+        if (bang == std::string::npos || bang == 0 || bang + 1 == entry.size()) {
+            list.problems.push_back(where + "not DLL!Function");
+            continue;
+        }
+        if (minimum.empty()) list.problems.push_back(where + "no minimum supported client");
+        const std::string dll = entry.substr(0, bang), function = entry.substr(bang + 1);
+        if (IsLaterFunction(dll, function)) list.problems.push_back(where + "Vista or later");
+        if (!list.entries.insert(Key(dll, function)).second) {
+            list.problems.push_back(where + "listed twice");
+        }
+    }
+    return list;
+}
+
+std::vector<std::string> HeaderProblems(const pe::Image& image, size_t fileBytes) {
+    std::vector<std::string> problems;
+    if (image.machine != IMAGE_FILE_MACHINE_I386) {
+        problems.push_back("machine " + std::to_string(image.machine) + ", not i386 (332)");
+    }
+    if (image.pe32plus) problems.push_back("64-bit (PE32+) optional header");
+    if (image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI) {
+        problems.push_back("subsystem " + std::to_string(image.subsystem) + ", not GUI (2)");
+    }
+    auto above51 = [](unsigned major, unsigned minor) {
+        return major > 5 || (major == 5 && minor > 1);
+    };
+    if (above51(image.osMajor, image.osMinor)) {
+        problems.push_back("OS version " + std::to_string(image.osMajor) + "." +
+                           std::to_string(image.osMinor) + " is above 5.1");
+    }
+    if (above51(image.subsystemMajor, image.subsystemMinor)) {
+        problems.push_back("subsystem version " + std::to_string(image.subsystemMajor) + "." +
+                           std::to_string(image.subsystemMinor) + " is above 5.1");
+    }
+    if (fileBytes > kMaxExeBytes) {
+        problems.push_back(std::to_string(fileBytes) + " bytes, more than " +
+                           std::to_string(kMaxExeBytes));
+    }
+    return problems;
+}
+
+// Delay-loaded functions are bound only when first called, but a missing one
+// fails all the same, so they follow the same rules.
+std::vector<std::string> ImportProblems(const pe::Image& image,
+                                        const std::set<std::string>& listed) {
+    std::vector<std::string> problems;
+    std::vector<pe::Import> all = image.imports;
+    all.insert(all.end(), image.delayImports.begin(), image.delayImports.end());
+    for (const pe::Import& import : all) {
+        const std::string name = import.dll + "!" + import.function;
+        if (kXpDlls.count(Upper(import.dll)) == 0) {
+            problems.push_back(name + ": DLL not in Windows XP");
+        }
+        if (IsLaterFunction(import.dll, import.function)) {
+            problems.push_back(name + ": Windows Vista or later");
+        } else if (listed.count(Key(import.dll, import.function)) == 0) {
+            problems.push_back(name + ": not on the import list");
+        }
+    }
+    return problems;
+}
+
+bool Mentions(const std::vector<std::string>& problems, const std::string& text) {
+    return std::any_of(problems.begin(), problems.end(),
+                       [&](const std::string& p) { return p.find(text) != std::string::npos; });
+}
+
+std::string Joined(const std::vector<std::string>& problems) {
+    std::string text;
+    for (const std::string& p : problems) text += "\n  " + p;
+    return text;
+}
+
+pe::Image ShippedImage(size_t* fileBytes = nullptr) {
+    const std::string bytes = ReadBytes(ShippedExePath());
+    if (bytes.empty()) {
+        ADD_FAILURE() << "no build/win32/Tarnwick.exe: build the win32 preset first";
+        return {};
+    }
+    if (fileBytes) *fileBytes = bytes.size();
+    return pe::ReadImage(bytes);
+}
+
+const std::string* Resource(const pe::Image& image, std::uint16_t type, std::uint16_t id) {
+    const auto found = image.resources.find({type, id});
+    return found == image.resources.end() ? nullptr : &found->second;
+}
+
+// The opening tag of the first element named `tag` whose tag holds `marker`.
+std::string Element(const std::string& xml, const std::string& tag,
+                    const std::string& marker = "") {
+    for (size_t at = xml.find("<" + tag); at != std::string::npos;
+         at = xml.find("<" + tag, at + 1)) {
+        const std::string element = xml.substr(at, xml.find('>', at) - at + 1);
+        if (element.find(marker) != std::string::npos) return element;
+    }
+    return "";
+}
+
+std::string Attribute(const std::string& element, const std::string& name) {
+    const size_t at = element.find(" " + name + "=\"");
+    if (at == std::string::npos) return "";
+    const size_t start = at + name.size() + 3;
+    return element.substr(start, element.find('"', start) - start);
+}
+
+}  // namespace
+
+TEST(ShippedExe, HeaderIsA32BitGuiProgramForWindowsXp) {
+    size_t fileBytes = 0;
+    const pe::Image image = ShippedImage(&fileBytes);
+    const std::vector<std::string> problems = HeaderProblems(image, fileBytes);
+    EXPECT_TRUE(problems.empty()) << Joined(problems);
+}
+
+TEST(ShippedExe, ImportsOnlyListedFunctionsOfWindowsXpDlls) {
+    const ImportList list = ParseImportList(ReadBytes(ImportListPath()));
+    ASSERT_FALSE(list.entries.empty()) << "cannot read tests/xp_imports.txt";
+    EXPECT_TRUE(list.problems.empty()) << "tests/xp_imports.txt:" << Joined(list.problems);
+
+    const pe::Image image = ShippedImage();
+    ASSERT_FALSE(image.imports.empty());
+    const std::vector<std::string> problems = ImportProblems(image, list.entries);
+    EXPECT_TRUE(problems.empty()) << Joined(problems);
+}
+
+// A check that shows no window must not load the window system: user32,
+// gdi32 and comctl32 come in only when the warning window or an error message
+// is shown. Finding the window's functions among the delay-loaded ones also
+// shows that the reader finds those at all.
+TEST(ShippedExe, LoadsTheWindowDllsOnlyWhenAWindowIsShown) {
+    const pe::Image image = ShippedImage();
+    for (const pe::Import& import : image.imports) {
+        const std::string dll = Upper(import.dll);
+        EXPECT_TRUE(dll != "USER32.DLL" && dll != "GDI32.DLL" && dll != "COMCTL32.DLL")
+            << import.dll << "!" << import.function << " is loaded at start";
+    }
+    std::set<std::string> delayed;
+    for (const pe::Import& import : image.delayImports) {
+        delayed.insert(Key(import.dll, import.function));
+    }
+    for (const char* needed :
+         {"USER32.DLL!DialogBoxIndirectParamW", "USER32.DLL!MessageBoxW",
+          "GDI32.DLL!CreateFontIndirectW", "COMCTL32.DLL!InitCommonControls"}) {
+        EXPECT_EQ(delayed.count(needed), 1u) << needed << " is not delay-loaded";
+    }
+}
+
+// The checks themselves, on exes that must fail them: the 64-bit test build
+// (x86-64, and its posix thread runtime imports GetTickCount64) and a list
+// that names later functions or is written wrongly.
+TEST(ShippedExeChecks, RejectTheTestBuildAndABadList) {
+    const std::string bytes = ReadBytes(TestBuildExePath());
+    ASSERT_FALSE(bytes.empty());
+    const pe::Image image = pe::ReadImage(bytes);
+    const std::vector<std::string> header = HeaderProblems(image, bytes.size());
+    EXPECT_TRUE(Mentions(header, "not i386")) << Joined(header);
+    EXPECT_TRUE(Mentions(header, "PE32+")) << Joined(header);
+
+    const ImportList list = ParseImportList(ReadBytes(ImportListPath()));
+    const std::vector<std::string> imports = ImportProblems(image, list.entries);
+    EXPECT_TRUE(Mentions(imports, "KERNEL32.dll!GetTickCount64: Windows Vista or later"))
+        << Joined(imports);
+    // Everything the 32-bit exe imports is listed; a GetTickCount64 that
+    // is listed all the same still fails.
+    std::set<std::string> withLater = list.entries;
+    withLater.insert(Key("KERNEL32.dll", "GetTickCount64"));
+    EXPECT_TRUE(
+        Mentions(ImportProblems(image, withLater), "GetTickCount64: Windows Vista or later"));
+    EXPECT_TRUE(Mentions(ImportProblems(image, {}), "CloseHandle: not on the import list"));
+
+    const ImportList bad = ParseImportList(
+        "# comment\r\n"
+        "KERNEL32.dll!CloseHandle  Windows 2000 Professional\r\n"
+        "kernel32.DLL!CloseHandle  Windows 2000 Professional\r\n"
+        "KERNEL32.dll!InitializeSRWLock  Windows XP\r\n"
+        "msvcrt.dll!wcscpy_s  C runtime\r\n"
+        "KERNEL32.dll!Sleep\r\n"
+        "CloseHandle  Windows 2000 Professional\r\n");
+    EXPECT_EQ(bad.entries.size(), 4u);
+    EXPECT_EQ(bad.problems, (std::vector<std::string>{
+                                "line 3 (kernel32.DLL!CloseHandle): listed twice",
+                                "line 4 (KERNEL32.dll!InitializeSRWLock): Vista or later",
+                                "line 5 (msvcrt.dll!wcscpy_s): Vista or later",
+                                "line 6 (KERNEL32.dll!Sleep): no minimum supported client",
+                                "line 7 (CloseHandle): not DLL!Function",
+                            }));
+}
+
+TEST(ShippedExe, IconGroupHoldsA32PixelImageIn8And24Bits) {
+    const pe::Image image = ShippedImage();
+    // Group 1 is the one the warning window loads and Explorer shows.
+    const std::string* group = Resource(image, kIconGroupType, 1);
+    ASSERT_TRUE(group != nullptr) << "no icon group 1";
+    const std::string& dir = *group;
+    ASSERT_GE(dir.size(), 6u);
+    auto word = [&](size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(dir[at]) |
+                                     static_cast<unsigned char>(dir[at + 1]) << 8);
+    };
+    EXPECT_EQ(word(2), 1u) << "not an icon group";
+    const unsigned count = word(4);
+    ASSERT_EQ(count, 2u);
+    ASSERT_EQ(dir.size(), 6u + 14u * count);
+
+    std::multiset<unsigned> bitCounts;
+    for (unsigned i = 0; i < count; ++i) {
+        const size_t entry = 6 + 14 * i;
+        const unsigned width = static_cast<unsigned char>(dir[entry]);
+        const unsigned height = static_cast<unsigned char>(dir[entry + 1]);
+        const unsigned bits = word(entry + 6);
+        const unsigned bytes = word(entry + 8) | word(entry + 10) << 16;
+        const std::uint16_t id = static_cast<std::uint16_t>(word(entry + 12));
+        EXPECT_EQ(width, 32u);
+        EXPECT_EQ(height, 32u);
+        bitCounts.insert(bits);
+
+        const std::string* icon = Resource(image, kIconType, id);
+        ASSERT_TRUE(icon != nullptr) << "group names icon " << id << ", which is missing";
+        EXPECT_EQ(icon->size(), bytes) << "icon " << id;
+        ASSERT_GE(icon->size(), sizeof(BITMAPINFOHEADER));
+        BITMAPINFOHEADER header;
+        memcpy(&header, icon->data(), sizeof header);
+        EXPECT_EQ(header.biWidth, 32);
+        EXPECT_EQ(header.biHeight, 64) << "the image and its mask";
+        EXPECT_EQ(header.biBitCount, bits) << "icon " << id << " is not what its group says";
+    }
+    EXPECT_EQ(bitCounts, (std::multiset<unsigned>{8, 24}));
+}
+
+TEST(ShippedExe, VersionResourceNamesTarnwickInTheLanguageItDeclares) {
+    const pe::Image image = ShippedImage();
+    const std::string* resource = Resource(image, kVersionType, 1);
+    ASSERT_TRUE(resource != nullptr) << "no version resource";
+    const pe::VersionNode root = pe::ReadVersion(*resource);
+    EXPECT_EQ(root.key, L"VS_VERSION_INFO");
+    ASSERT_GE(root.binary.size(), sizeof(VS_FIXEDFILEINFO));
+    VS_FIXEDFILEINFO fixed;
+    memcpy(&fixed, root.binary.data(), sizeof fixed);
+    EXPECT_EQ(fixed.dwSignature, 0xFEEF04BDu);
+
+    // Explorer looks up the strings under the language and code page that
+    // Translation names: a table under any other key shows nothing.
+    const pe::VersionNode* translation =
+        root.Child(L"VarFileInfo") ? root.Child(L"VarFileInfo")->Child(L"Translation") : nullptr;
+    ASSERT_NE(translation, nullptr);
+    ASSERT_EQ(translation->binary.size(), 4u);
+    std::uint16_t language, codePage;
+    memcpy(&language, translation->binary.data(), 2);
+    memcpy(&codePage, translation->binary.data() + 2, 2);
+    wchar_t key[9];
+    swprintf(key, 9, L"%04X%04X", language, codePage);
+    const pe::VersionNode* info = root.Child(L"StringFileInfo");
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->children.size(), 1u);
+    const pe::VersionNode& table = info->children[0];
+    EXPECT_EQ(_wcsicmp(table.key.c_str(), key), 0) << "strings under another language";
+
+    auto text = [&](const wchar_t* name) {
+        const pe::VersionNode* node = table.Child(name);
+        return node ? node->text : std::wstring();
+    };
+    EXPECT_EQ(text(L"ProductName"), L"Tarnwick");
+    EXPECT_FALSE(text(L"FileDescription").empty());
+    // The text and the number that installers compare give the same version.
+    const std::wstring number = std::to_wstring(HIWORD(fixed.dwFileVersionMS)) + L"." +
+                                std::to_wstring(LOWORD(fixed.dwFileVersionMS)) + L"." +
+                                std::to_wstring(HIWORD(fixed.dwFileVersionLS));
+    EXPECT_EQ(text(L"FileVersion").rfind(number, 0), 0u)
+        << "FileVersion text does not begin with " << std::string(number.begin(), number.end());
+}
+
+TEST(ShippedExe, ManifestAsksForCommonControls6AndDeclaresDpiAwareness) {
+    const pe::Image image = ShippedImage();
+    // An exe's own manifest is resource 1; the loader reads no other.
+    const std::string* resource = Resource(image, kManifestType, 1);
+    ASSERT_TRUE(resource != nullptr) << "no manifest resource 1";
+    const std::string& xml = *resource;
+
+    const std::string controls =
+        Element(xml, "assemblyIdentity", "\"Microsoft.Windows.Common-Controls\"");
+    ASSERT_FALSE(controls.empty()) << xml;
+    EXPECT_EQ(Attribute(controls, "version"), "6.0.0.0");
+    EXPECT_EQ(Attribute(controls, "publicKeyToken"), "6595b64144ccf1df");
+    EXPECT_EQ(Attribute(controls, "type"), "win32");
+    const size_t identity = xml.find(controls);
+    EXPECT_TRUE(xml.find("<dependentAssembly") < identity &&
+                identity < xml.find("</dependentAssembly>"))
+        << "Common-Controls is named outside a dependentAssembly";
+
+    // Windows reads dpiAware only in its own namespace.
+    const std::string dpi = Element(xml, "dpiAware");
+    ASSERT_FALSE(dpi.empty()) << xml;
+    EXPECT_EQ(Attribute(dpi, "xmlns"), "http://schemas.microsoft.com/SMI/2005/WindowsSettings");
+    const size_t value = xml.find(dpi) + dpi.size();
+    EXPECT_EQ(Upper(xml.substr(value, 4)), "TRUE");
+
+    // Windows XP refuses to start an exe whose manifest has a trustInfo or
+    // application element in the manifest's own asm.v1 namespace ("the
+    // application configuration is incorrect"), and XP SP2 restarts when
+    // trustInfo declares its namespace twice. asm.v2 for trustInfo is read by
+    // XP and later Windows alike.
+    const std::string trust = Element(xml, "trustInfo");
+    ASSERT_FALSE(trust.empty()) << xml;
+    EXPECT_EQ(Attribute(trust, "xmlns"), "urn:schemas-microsoft-com:asm.v2");
+    EXPECT_EQ(trust.find("xmlns"), trust.rfind("xmlns")) << trust;
+    EXPECT_EQ(Attribute(Element(xml, "requestedExecutionLevel"), "level"), "asInvoker");
+    EXPECT_EQ(Attribute(Element(xml, "application"), "xmlns"), "urn:schemas-microsoft-com:asm.v3");
+}
