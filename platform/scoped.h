@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/registry_api.h"
+
 namespace platform {
 
 // Null and INVALID_HANDLE_VALUE both mean "nothing to release".
@@ -45,7 +47,7 @@ class ScopedKey {
 public:
     ScopedKey() = default;
     ~ScopedKey() {
-        if (key_ != nullptr) RegCloseKey(key_);
+        if (key_ != nullptr) Registry().RegCloseKey(key_);
     }
     ScopedKey(const ScopedKey&) = delete;
     ScopedKey& operator=(const ScopedKey&) = delete;

@@ -1,5 +1,6 @@
 #include "support/registry_value.h"
 
+#include "platform/registry_api.h"
 #include "platform/scoped.h"
 #include "platform/text.h"
 
@@ -11,8 +12,9 @@ constexpr REGSAM kAccess = 0x3F;
 bool Query(HKEY key, const std::string& name, void* buffer, DWORD size, DWORD* stored) {
     DWORD type = 0;
     *stored = size;
-    return RegQueryValueExA(key, name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer),
-                            stored) == ERROR_SUCCESS;
+    return platform::Registry().RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                                 static_cast<BYTE*>(buffer),
+                                                 stored) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -22,8 +24,8 @@ RegistryValue ReadRegistryValue(HKEY root, const std::wstring& subkey,
                                 const RegistryValue& defaultValue) {
     RegistryValue result = defaultValue;
     platform::ScopedKey key;
-    if (RegOpenKeyExA(root, platform::ToAnsi(subkey).c_str(), 0, kAccess, key.out()) !=
-        ERROR_SUCCESS) {
+    if (platform::Registry().RegOpenKeyExA(root, platform::ToAnsi(subkey).c_str(), 0, kAccess,
+                                           key.out()) != ERROR_SUCCESS) {
         return result;
     }
     const std::string name = platform::ToAnsi(valueName);

@@ -1,0 +1,46 @@
+#include "platform/registry_api.h"
+
+namespace platform {
+
+namespace {
+
+// Should neither library have the calls, every read fails, and the reader's
+// callers see the default, as for any registry failure.
+LONG WINAPI OpenUnavailable(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
+    return ERROR_PROC_NOT_FOUND;
+}
+LONG WINAPI QueryUnavailable(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
+    return ERROR_PROC_NOT_FOUND;
+}
+LONG WINAPI CloseUnavailable(HKEY) {
+    return ERROR_PROC_NOT_FOUND;
+}
+
+template <typename Function>
+bool Bind(HMODULE module, const char* name, Function* function) {
+    if (module == nullptr) return false;
+    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return *function != nullptr;
+}
+
+bool BindAll(HMODULE module, RegistryApi* api) {
+    return Bind(module, "RegOpenKeyExA", &api->RegOpenKeyExA) &&
+           Bind(module, "RegQueryValueExA", &api->RegQueryValueExA) &&
+           Bind(module, "RegCloseKey", &api->RegCloseKey);
+}
+
+RegistryApi Resolve() {
+    RegistryApi api;
+    if (BindAll(GetModuleHandleW(L"kernel32.dll"), &api)) return api;
+    if (BindAll(LoadLibraryW(L"advapi32.dll"), &api)) return api;
+    return {OpenUnavailable, QueryUnavailable, CloseUnavailable};
+}
+
+}  // namespace
+
+const RegistryApi& Registry() {
+    static const RegistryApi api = Resolve();
+    return api;
+}
+
+}  // namespace platform

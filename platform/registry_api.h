@@ -1,0 +1,20 @@
+// The three registry calls the registry reader makes, bound at run time.
+// Windows 7 and later (and Wine) export them from kernel32, which every
+// process has loaded; Windows XP only from advapi32, which is loaded then.
+// Taking them from kernel32 where it has them spares a check that shows no
+// window the loading of advapi32, the largest part of its start-up cost.
+#pragma once
+
+#include <windows.h>
+
+namespace platform {
+
+struct RegistryApi {
+    decltype(&::RegOpenKeyExA) RegOpenKeyExA;
+    decltype(&::RegQueryValueExA) RegQueryValueExA;
+    decltype(&::RegCloseKey) RegCloseKey;
+};
+
+const RegistryApi& Registry();
+
+}  // namespace platform
