@@ -219,9 +219,19 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(), &startup,
-                        &info)) {
+    auto start = [&] {
+        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                              CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(),
+                              &startup, &info);
+    };
+    // Under a heavily loaded machine Wine has, rarely, failed a start with
+    // ERROR_INTERNAL_ERROR before the program ran at all: try once more.
+    BOOL started = start();
+    if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+        Sleep(500);
+        started = start();
+    }
+    if (!started) {
         ADD_FAILURE() << "cannot start " << Cp932(exe) << ": error " << GetLastError();
         return;
     }
