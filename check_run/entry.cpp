@@ -12,10 +12,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
         return 1;
     } catch (const std::bad_alloc&) {
-        platform::ShowErrorMessage(
-            L"Tarnwick", platform::FailureMessageText({ERROR_NOT_ENOUGH_MEMORY,
-                                                       platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY),
-                                                       L""}));
+        platform::ShowErrorMessage(L"Tarnwick",
+                                   platform::FailureMessageText(
+                                       {ERROR_NOT_ENOUGH_MEMORY,
+                                        platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""}));
         return 1;
     }
     return 0;

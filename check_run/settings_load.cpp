@@ -51,13 +51,13 @@ std::int32_t LoadNumber(const wchar_t* section, const wchar_t* key, std::int32_t
             const std::wstring context = L"設定 [" + std::wstring(section) + L"] " + key + L"=" +
                                          text + L" (" + RunState.IniPath + L")";
             if (tooLarge) {
-                throw platform::RunFailure{
-                    platform::kNumberTooLarge,
-                    L"設定値が大きすぎます。-2147483648 から 2147483647 までの整数を指定して下さい。",
-                    context};
+                throw platform::RunFailure{platform::kNumberTooLarge,
+                                           L"設定値が大きすぎます。-2147483648 から 2147483647 "
+                                           L"までの整数を指定して下さい。",
+                                           context};
             }
-            throw platform::RunFailure{platform::kNotANumber,
-                                       L"設定値が整数ではありません。", context};
+            throw platform::RunFailure{platform::kNotANumber, L"設定値が整数ではありません。",
+                                       context};
         }
         value = *parsed;
     }

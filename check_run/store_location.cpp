@@ -10,10 +10,14 @@ namespace {
 // The reference text as it must appear, and the variable it names. The order
 // matters: a value that holds a later reference is expanded by that row.
 const wchar_t* const kReferences[][2] = {
-    {L"%HOMEDRIVE%", L"HOMEDRIVE"},       {L"%HOMEPATH%", L"HOMEPATH"},
-    {L"%ProgramFiles%", L"ProgramFiles"}, {L"%SystemDrive%", L"SystemDrive"},
-    {L"%SystemRoot%", L"SystemRoot"},     {L"%TEMP%", L"TEMP"},
-    {L"%TMP%", L"TMP"},                   {L"%UserProfile%", L"UserProfile"},
+    {L"%HOMEDRIVE%", L"HOMEDRIVE"},
+    {L"%HOMEPATH%", L"HOMEPATH"},
+    {L"%ProgramFiles%", L"ProgramFiles"},
+    {L"%SystemDrive%", L"SystemDrive"},
+    {L"%SystemRoot%", L"SystemRoot"},
+    {L"%TEMP%", L"TEMP"},
+    {L"%TMP%", L"TMP"},
+    {L"%UserProfile%", L"UserProfile"},
     {L"%windir%", L"windir"},
 };
 

@@ -44,6 +44,7 @@ void ScanStore() {
 
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
-        if (RunState.NoCheckChosen) WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
+        if (RunState.NoCheckChosen)
+            WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
     }
 }

@@ -4,7 +4,9 @@
 
 namespace platform {
 
-void FailWithLastError(const std::wstring& context) { FailWithError(GetLastError(), context); }
+void FailWithLastError(const std::wstring& context) {
+    FailWithError(GetLastError(), context);
+}
 
 void FailWithError(unsigned long error, const std::wstring& context) {
     throw RunFailure{error, SystemErrorText(error), context};
@@ -20,8 +22,8 @@ std::wstring SystemErrorText(unsigned long error) {
         result.assign(text, length);
         LocalFree(text);
     }
-    while (!result.empty() && (result.back() == L'\r' || result.back() == L'\n' ||
-                               result.back() == L' ')) {
+    while (!result.empty() &&
+           (result.back() == L'\r' || result.back() == L'\n' || result.back() == L' ')) {
         result.pop_back();
     }
     if (result.empty()) result = L"不明なエラーです。";
@@ -29,8 +31,8 @@ std::wstring SystemErrorText(unsigned long error) {
 }
 
 std::wstring FailureMessageText(const RunFailure& failure) {
-    std::wstring text = L"エラー番号 " + std::to_wstring(failure.number) + L"：" +
-                        failure.description;
+    std::wstring text =
+        L"エラー番号 " + std::to_wstring(failure.number) + L"：" + failure.description;
     if (!failure.context.empty()) text += L"\r\n\r\n" + failure.context;
     return text;
 }

@@ -13,8 +13,8 @@ struct RunFailure {
 };
 
 // Failures that have no Windows error code of their own.
-constexpr unsigned long kNotANumber = 13;      // a profile value is not a whole number
-constexpr unsigned long kNumberTooLarge = 6;   // a profile value lies beyond 32 bits
+constexpr unsigned long kNotANumber = 13;     // a profile value is not a whole number
+constexpr unsigned long kNumberTooLarge = 6;  // a profile value lies beyond 32 bits
 
 // Throws RunFailure with GetLastError() and the system's own description of it.
 [[noreturn]] void FailWithLastError(const std::wstring& context);

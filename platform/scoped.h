@@ -11,7 +11,7 @@ namespace platform {
 // Null and INVALID_HANDLE_VALUE both mean "nothing to release".
 template <typename Handle, BOOL(WINAPI* Close)(Handle)>
 class Scoped {
-public:
+  public:
     Scoped() = default;
     explicit Scoped(Handle handle) : handle_(handle) {}
     ~Scoped() { reset(); }
@@ -33,18 +33,20 @@ public:
         return *this;
     }
 
-private:
+  private:
     Handle handle_ = nullptr;
 };
 
 using ScopedHandle = Scoped<HANDLE, CloseHandle>;
 using ScopedFind = Scoped<HANDLE, FindClose>;
 
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return DeleteObject(object); }
+inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) {
+    return DeleteObject(object);
+}
 using ScopedGdiObject = Scoped<HGDIOBJ, DeleteGdiObject>;
 
 class ScopedKey {
-public:
+  public:
     ScopedKey() = default;
     ~ScopedKey() {
         if (key_ != nullptr) Registry().RegCloseKey(key_);
@@ -54,7 +56,7 @@ public:
     HKEY* out() { return &key_; }
     HKEY get() const { return key_; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -6,8 +6,8 @@ namespace platform {
 
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
-    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                     0, nullptr, nullptr);
     std::string result(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
                         length, nullptr, nullptr);
@@ -24,6 +24,8 @@ std::wstring FromAnsi(const std::string& text) {
     return result;
 }
 
-bool FitsAnsi(const std::wstring& text) { return FromAnsi(ToAnsi(text)) == text; }
+bool FitsAnsi(const std::wstring& text) {
+    return FromAnsi(ToAnsi(text)) == text;
+}
 
 }  // namespace platform

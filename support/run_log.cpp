@@ -12,9 +12,9 @@ void WriteLog(const std::wstring& path, const std::wstring& message, LogMode mod
     const std::string line = platform::ToAnsi(now.date + L" " + now.time + L" " + message) + "\r\n";
     const bool fresh = mode == kLogNew;
     // Readers may look at the log while the run goes on; nobody else writes it.
-    platform::ScopedHandle file(CreateFileW(
-        path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-        fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::ScopedHandle file(
+        CreateFileW(path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ,
+                    nullptr, fresh ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) platform::FailWithLastError(L"ログファイルを開けません：" + path);
     DWORD written = 0;
     if (!WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||

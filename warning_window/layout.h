@@ -49,4 +49,6 @@ inline constexpr ControlLayout kLayout[] = {
 };
 
 // Twips to pixels at the display's dots per inch, rounded to the nearest.
-constexpr int TwipsToPixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+constexpr int TwipsToPixels(int twips, int dpi) {
+    return (twips * dpi + 720) / 1440;
+}

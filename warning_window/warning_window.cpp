@@ -18,8 +18,8 @@
 std::wstring FormatGrouped(std::int64_t number) {
     const bool negative = number < 0;
     // Work on the magnitude as unsigned so the lowest value has one too.
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(number)
-                                       : static_cast<std::uint64_t>(number);
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(number) : static_cast<std::uint64_t>(number);
     std::wstring digits = std::to_wstring(magnitude);
     std::wstring grouped;
     for (size_t i = 0; i < digits.size(); ++i) {

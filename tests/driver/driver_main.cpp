@@ -30,8 +30,8 @@ void Print(const std::wstring& text) {
 }
 
 int WarmUp() {
-    HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  nullptr, nullptr);
     DestroyWindow(window);
     return 0;
 }
@@ -56,7 +56,8 @@ int RunTarnwick(const std::wstring& exe, const std::wstring& shots, bool tickFir
             TerminateProcess(info.hProcess, 2);
             break;
         }
-        if (HWND message = driver::FindWindowOf(info.dwProcessId, driver::WindowKind::ErrorMessage)) {
+        if (HWND message =
+                driver::FindWindowOf(info.dwProcessId, driver::WindowKind::ErrorMessage)) {
             driver::Settle(message);
             Print(L"error message: " + driver::MessageText(message));
             driver::AnswerMessage(message);

@@ -104,11 +104,17 @@ HWND FocusedControl(HWND window) {
     return info.hwndFocus;
 }
 
-void Click(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+void Click(HWND control) {
+    PostMessageW(control, BM_CLICK, 0, 0);
+}
 
-void ClickId(HWND window, int id) { Click(GetDlgItem(window, id)); }
+void ClickId(HWND window, int id) {
+    Click(GetDlgItem(window, id));
+}
 
-void CloseByFrame(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+void CloseByFrame(HWND window) {
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
 
 void PressKey(HWND window, WPARAM virtualKey) {
     HWND target = FocusedControl(window);
@@ -143,7 +149,9 @@ std::wstring MessageText(HWND messageBox) {
     return WindowText(GetDlgItem(messageBox, kMessageTextId));
 }
 
-void AnswerMessage(HWND messageBox) { ClickId(messageBox, IDOK); }
+void AnswerMessage(HWND messageBox) {
+    ClickId(messageBox, IDOK);
+}
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     RECT frame = {};

@@ -11,8 +11,8 @@
 namespace e2e {
 
 std::wstring Utf16(const std::string& utf8) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                     nullptr, 0);
+    int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
                         length);
@@ -20,8 +20,8 @@ std::wstring Utf16(const std::string& utf8) {
 }
 
 std::string Cp932(const std::wstring& text) {
-    int length = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                     0, nullptr, nullptr);
+    int length = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
                         nullptr, nullptr);
@@ -32,8 +32,7 @@ std::wstring FromCp932(const std::string& bytes) {
     int length =
         MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        length);
+    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
     return text;
 }
 
@@ -102,9 +101,15 @@ Scratch::Scratch(const std::wstring& name) {
     EXPECT_TRUE(CopyFileW((BuildFolder() + L"Tarnwick.exe").c_str(), exe.c_str(), FALSE));
 }
 
-void Scratch::WriteIni(const std::string& bytes) const { WriteBytes(ini, bytes); }
-std::string Scratch::IniBytes() const { return ReadBytes(ini); }
-std::string Scratch::LogBytes() const { return ReadBytes(log); }
+void Scratch::WriteIni(const std::string& bytes) const {
+    WriteBytes(ini, bytes);
+}
+std::string Scratch::IniBytes() const {
+    return ReadBytes(ini);
+}
+std::string Scratch::LogBytes() const {
+    return ReadBytes(log);
+}
 
 std::vector<std::wstring> Scratch::LogMessages() const {
     std::vector<std::wstring> messages;
@@ -117,16 +122,17 @@ std::vector<std::wstring> Scratch::LogMessages() const {
         const std::wstring line = FromCp932(bytes.substr(start, end - start));
         // "2026/12/7 4:18:30 message": a date with slashes, a time with colons.
         const size_t dateEnd = line.find(L' ');
-        const size_t timeEnd = dateEnd == std::wstring::npos ? dateEnd : line.find(L' ', dateEnd + 1);
+        const size_t timeEnd =
+            dateEnd == std::wstring::npos ? dateEnd : line.find(L' ', dateEnd + 1);
         EXPECT_NE(timeEnd, std::wstring::npos) << "no date and time: " << Cp932(line);
         if (timeEnd == std::wstring::npos) {
             messages.push_back(line);
         } else {
             EXPECT_EQ(line.substr(0, dateEnd).find_first_not_of(L"0123456789/"), std::wstring::npos)
                 << Cp932(line);
-            EXPECT_EQ(line.substr(dateEnd + 1, timeEnd - dateEnd - 1)
-                          .find_first_not_of(L"0123456789:"),
-                      std::wstring::npos)
+            EXPECT_EQ(
+                line.substr(dateEnd + 1, timeEnd - dateEnd - 1).find_first_not_of(L"0123456789:"),
+                std::wstring::npos)
                 << Cp932(line);
             messages.push_back(line.substr(timeEnd + 1));
         }
@@ -146,7 +152,9 @@ std::wstring StoreKey(const std::wstring& identity) {
 
 }  // namespace
 
-void ClearIdentities() { RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities); }
+void ClearIdentities() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+}
 
 void SetDefaultIdentityRaw(const std::wstring& identity) {
     ClearIdentities();
@@ -189,8 +197,7 @@ std::wstring EnvironmentBlock(const std::map<std::wstring, std::optional<std::ws
         const std::wstring text = entry;
         const size_t equals = text.find(L'=', 1);
         if (equals == std::wstring::npos) continue;
-        variables[fold(text.substr(0, equals))] = {text.substr(0, equals),
-                                                   text.substr(equals + 1)};
+        variables[fold(text.substr(0, equals))] = {text.substr(0, equals), text.substr(equals + 1)};
     }
     FreeEnvironmentStringsW(block);
     for (const auto& [name, value] : changes) {

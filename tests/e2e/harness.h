@@ -21,7 +21,7 @@ std::wstring BuildFolder();
 
 // A fresh folder holding a copy of Tarnwick.exe, and its store subfolder.
 class Scratch {
-public:
+  public:
     explicit Scratch(const std::wstring& name);
     std::wstring dir;    // ends in a backslash
     std::wstring exe;    // dir + Tarnwick.exe
@@ -59,7 +59,7 @@ struct RunOptions {
 
 // A started Tarnwick.exe; killed on destruction if still running.
 class Run {
-public:
+  public:
     Run(const std::wstring& exe, const RunOptions& options = {});
     ~Run();
     Run(const Run&) = delete;
@@ -70,7 +70,7 @@ public:
     std::optional<DWORD> Wait();
     DWORD timeoutMs() const { return timeoutMs_; }
 
-private:
+  private:
     HANDLE process_ = nullptr;
     DWORD timeoutMs_;
 };

@@ -12,7 +12,7 @@ const wchar_t kTestKey[] = L"Software\\TarnwickUnitTest";
 using Bytes = std::vector<std::uint8_t>;
 
 class RegistryValueTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -38,7 +38,7 @@ protected:
         Store(name, REG_DWORD, &number, sizeof number);
     }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -15,7 +15,8 @@ std::string MessagesOf(const std::string& log) {
         if (end == std::string::npos) return messages + "<no CR LF>";
         std::string line = log.substr(at, end - at);
         size_t second = line.find(' ', line.find(' ') + 1);
-        messages += (second == std::string::npos ? "<no date and time>" : line.substr(second + 1)) + "|";
+        messages +=
+            (second == std::string::npos ? "<no date and time>" : line.substr(second + 1)) + "|";
         at = end + 2;
     }
     return messages;

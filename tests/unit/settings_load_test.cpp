@@ -92,7 +92,7 @@ std::map<std::string, std::vector<std::string>> Sections(const std::string& ini)
 }
 
 class LoadSettingsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RunState = RunStateData{};
         RunState.IniPath = ini.path();

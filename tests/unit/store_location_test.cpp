@@ -21,7 +21,7 @@ using Environment = std::map<std::wstring, std::optional<std::wstring>>;
 // Sets (or, for an empty optional, removes) variables, and puts every one
 // back as it was when it goes.
 class ScopedEnvironment {
-public:
+  public:
     explicit ScopedEnvironment(const Environment& changes) {
         for (const auto& [name, value] : changes) {
             wchar_t old[32767];
@@ -36,7 +36,7 @@ public:
         }
     }
 
-private:
+  private:
     Environment saved_;
 };
 

@@ -38,7 +38,7 @@ namespace {
 // A folder file that is wrongly warned about would open a modal window and
 // stop the test: this closes any window of this process and remembers it.
 class WindowWatch {
-public:
+  public:
     WindowWatch() : thread_([this] { Watch(); }) {}
     ~WindowWatch() {
         stop_ = true;
@@ -46,7 +46,7 @@ public:
     }
     bool sawWindow() const { return seen_; }
 
-private:
+  private:
     static BOOL CALLBACK CloseOwn(HWND window, LPARAM seen) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
@@ -68,7 +68,7 @@ private:
 };
 
 class ScanStoreTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RunState = RunStateData{};
         RunState.IniPath = ini.path();

@@ -19,7 +19,7 @@ namespace testfiles {
 
 // A path in the system's temporary folder, removed before and after use.
 class TempPath {
-public:
+  public:
     explicit TempPath(const std::wstring& name) {
         wchar_t folder[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, folder);
@@ -40,7 +40,7 @@ public:
         out << bytes;
     }
 
-private:
+  private:
     std::wstring path_;
 };
 
@@ -72,7 +72,7 @@ inline std::vector<std::string> LogMessages(const std::string& log) {
 
 // A fresh folder in the system's temporary folder, removed with all it holds.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const std::wstring& name) : path_(TempPath(name).path()) {
         Remove(path_);
         CreateDirectoryW(path_.c_str(), nullptr);
@@ -91,7 +91,7 @@ public:
         CloseHandle(file);
     }
 
-private:
+  private:
     static void Remove(const std::wstring& path) {
         WIN32_FIND_DATAW found;
         HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
