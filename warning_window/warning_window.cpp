@@ -104,6 +104,12 @@ void CreateControls(HWND window, WindowState& state) {
             case ControlKind::Label:
                 // Texts are shown as they are: "&" in a path is not a shortcut.
                 style |= SS_NOPREFIX | (control.id == lblWarningTitle ? SS_CENTER : SS_LEFT);
+                // Windows breaks lines only at spaces unless told to wrap as
+                // an edit control does: a store path, a long run without
+                // spaces, would otherwise run out of its label and be cut.
+                if (control.id == lblFileName || control.id == lblWarningMsg) {
+                    style |= SS_EDITCONTROL;
+                }
                 break;
             case ControlKind::Button:
                 windowClass = L"BUTTON";
