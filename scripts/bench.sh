@@ -22,21 +22,10 @@ scripts/make-prefix.sh
 
 # A private X display: the check opens no window here, but a failure would
 # show its message box, and user32 should find the display it expects.
-display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-export DISPLAY=:$display
+start_private_display
 
 # One wineserver for the whole bench, and Wine's own background processes
 # started before anything is timed.
-"$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
 "$WINE" build/win64/empty_gui.exe </dev/null >/dev/null 2>&1 || true
 
 echo "Tarnwick bench: scripts/bench.sh $runs (make bench)"

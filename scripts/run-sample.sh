@@ -41,11 +41,6 @@ size 'cleanup.log'                   2048   # not a folder file: not looked at
     /d "%UserProfile%\\Local Settings\\Application Data\\Identities\\$identity\\Microsoft\\Outlook Express" \
     /f >/dev/null
 
-# Wine's desktop process started by the commands above has no display yet:
-# end it, so that the check below starts one on the display it will use.
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
-
 exe_win="Z:${program//\//\\}\\Tarnwick.exe"
 show_log() {
     echo "---- $1: build/run/Tarnwick/Tarnwick.log (code page 932, shown in UTF-8) ----"
@@ -61,13 +56,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${TARNWICK_HEADLESS:-}" ]; then
     exit 0
 fi
 
-display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap '"$WINESERVER" -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-export DISPLAY=:$display
+start_private_display
 driver="$root/build/win64/tarnwick_driver.exe"
 shots_win="Z:${root//\//\\}\\build\\run\\shots"
 rm -f build/run/shots/* build/run/warning-*.png

@@ -11,3 +11,31 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+
+# Starts Xvfb on a display number of its own choosing, exports DISPLAY, and
+# keeps one wineserver up for the prefix; both end when the script exits.
+# Xvfb has no window manager: the prefix's windows are unmanaged (see
+# make-prefix.sh), so Wine does not wait for one.
+start_private_display() {
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    TARNWICK_XVFB=$!
+    trap stop_private_display EXIT
+    for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.05; done
+    [ -s "$number_file" ] || { echo "Xvfb did not start" >&2; rm -f "$number_file"; return 1; }
+    export DISPLAY=:$(head -n 1 "$number_file")
+    rm -f "$number_file"
+    # A wineserver started by an earlier command keeps its desktop on the
+    # display it had (or none): end it, so the next one starts on this one.
+    # Started here, detached from any output pipe that a caller (CTest)
+    # would otherwise wait on until its time-out.
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+}
+
+stop_private_display() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    kill "$TARNWICK_XVFB" 2>/dev/null || true
+}
