@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "../code_page.h"
+
 namespace e2e {
 
-std::wstring Utf16(const std::string& utf8);
-std::string Cp932(const std::wstring& text);
-std::wstring FromCp932(const std::string& bytes);
+using codepage::Cp932;
+using codepage::FromCp932;
+using codepage::Utf16;
 
 // The folder that holds this test program and the Tarnwick.exe built with it.
 std::wstring BuildFolder();

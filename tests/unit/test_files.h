@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "../code_page.h"
+
 // The program is built for Windows XP, whose headers leave this out; the
 // tests only run on newer systems (and Wine), which have it.
 #if _WIN32_WINNT < 0x0600
@@ -44,15 +46,7 @@ class TempPath {
     std::wstring path_;
 };
 
-// The bytes of a text in code page 932, whatever the system's own code page.
-inline std::string Cp932(const std::wstring& text) {
-    int length = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
-                        nullptr, nullptr);
-    return bytes;
-}
+using codepage::Cp932;
 
 // A log's messages as bytes: each "date time message\r\n" line without its
 // date and time. A line without them, or without CR LF, shows as itself.
