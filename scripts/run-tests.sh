@@ -12,6 +12,6 @@ start_private_display
 # detached from CTest's output pipes. Windows are unmanaged also in a prefix
 # made before that setting.
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
-"$WINE" build/win64/tarnwick_driver.exe warm-up </dev/null >/dev/null 2>&1 || true
+"$WINE" build/win64/tarnwick_driver.exe hold-desktop </dev/null >/dev/null 2>&1 &
 
 ctest --preset win64 "$@"

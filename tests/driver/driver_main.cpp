@@ -1,8 +1,10 @@
 // tarnwick_driver: runs Tarnwick.exe and acts on its windows the way the
 // sample run wants, for `make run` on a machine without a person at it.
 //
-//   tarnwick_driver warm-up
-//       opens and closes a window, so that Wine's desktop is up before tests.
+//   tarnwick_driver hold-desktop
+//       keeps a hidden window open until it is ended, so that Wine's desktop
+//       process stays up between the test programs instead of being started
+//       anew (about a second) for each of them.
 //   tarnwick_driver run EXE [--shots FOLDER] [--tick-first]
 //       starts EXE, saves each warning window as FOLDER\warning-N.bmp,
 //       ticks the box in the first one if asked, presses 閉じる in each, and
@@ -29,9 +31,11 @@ void Print(const std::wstring& text) {
     fflush(stdout);
 }
 
-int WarmUp() {
-    HWND window = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  nullptr, nullptr);
+int HoldDesktop() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"hold-desktop", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, nullptr, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     DestroyWindow(window);
     return 0;
 }
@@ -94,7 +98,7 @@ int RunTarnwick(const std::wstring& exe, const std::wstring& shots, bool tickFir
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 2 && std::wstring(argv[1]) == L"warm-up") return WarmUp();
+    if (argc >= 2 && std::wstring(argv[1]) == L"hold-desktop") return HoldDesktop();
     if (argc >= 3 && std::wstring(argv[1]) == L"run") {
         std::wstring shots;
         bool tickFirst = false;
@@ -105,6 +109,6 @@ int wmain(int argc, wchar_t** argv) {
         }
         return RunTarnwick(argv[2], shots, tickFirst);
     }
-    Print(L"usage: tarnwick_driver warm-up | run EXE [--shots FOLDER] [--tick-first]");
+    Print(L"usage: tarnwick_driver hold-desktop | run EXE [--shots FOLDER] [--tick-first]");
     return 2;
 }
