@@ -37,3 +37,17 @@ function(delay_load_library var lib dll)
         --output-delaylib lib${lib}_delay.a WORKING_DIRECTORY ${dir} COMMAND_ERROR_IS_FATAL ANY)
     set(${var} ${dir}/lib${lib}_delay.a PARENT_SCOPE)
 endfunction()
+
+# keep_delay_load_stubs(target lib...): before the target is linked, lists
+# the delay-load stubs its objects need (see keep_delay_stubs.cmake) and
+# passes them to the linker, so that none is dropped.
+function(keep_delay_load_stubs target)
+    set(rsp ${CMAKE_CURRENT_BINARY_DIR}/${target}_delay_stubs.rsp)
+    add_custom_command(TARGET ${target} PRE_LINK
+        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUTPUT=${rsp}
+            "-DOBJECTS=$<JOIN:$<FILTER:$<TARGET_OBJECTS:${target}>,INCLUDE,\\.obj$>,$<SEMICOLON>>$<SEMICOLON>$<TARGET_FILE:tarnwick_core>"
+            "-DDELAY_LIBS=$<JOIN:${ARGN},$<SEMICOLON>>"
+            -P ${PROJECT_SOURCE_DIR}/cmake/keep_delay_stubs.cmake
+        VERBATIM)
+    target_link_options(${target} PRIVATE @${rsp})
+endfunction()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # make bench: times one check against a do-nothing exe, under Wine, in a
 # prefix of its own (build/bench-prefix) so that its registry identity and
-# files never meet the tests'. Usage: scripts/bench.sh [runs]
+# files never meet the tests'. Usage: scripts/bench.sh [runs [EXE...]]: each
+# EXE, a 64-bit build of the program made another way, is timed on the
+# 20-file store beside the build's own (see tests/bench/bench_main.cpp).
 #
 # The times are taken inside Wine by a Windows program (tarnwick_bench.exe)
 # that starts each exe with CreateProcess and waits for it, as Explorer or a
@@ -14,6 +16,8 @@ cd "$(dirname "$0")/.."
 export WINEPREFIX=$PWD/build/bench-prefix
 source scripts/wine-env.sh
 runs=${1:-11}
+others=()
+for exe in "${@:2}"; do others+=("Z:$(realpath "$exe" | tr / '\\')"); done
 
 for exe in Tarnwick empty_gui tarnwick_bench; do
     [ -f build/win64/$exe.exe ] || { echo "bench: build/win64/$exe.exe missing: run make build" >&2; exit 2; }
@@ -34,7 +38,7 @@ echo "wine:    $("$WINE" --version), prefix $WINEPREFIX"
 echo "load:    $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min) before the bench"
 echo
 status=0
-"$WINE" build/win64/tarnwick_bench.exe "$runs" </dev/null || status=$?
+"$WINE" build/win64/tarnwick_bench.exe "$runs" "${others[@]}" </dev/null || status=$?
 echo
 echo "load:    $(cut -d' ' -f1-3 /proc/loadavg) after the bench"
 exit $status

@@ -1,16 +1,36 @@
 # Sourced by the scripts that run Windows programs: one place for the
 # environment Wine needs to behave like a Japanese Windows.
+#
+# TARNWICK_WINE=32 selects the 32-bit Wine that runs the shipped exe (under
+# qemu-i386, see wine32-setup.sh) and its own prefix; anything else the
+# 64-bit Wine that runs the test build.
 TARNWICK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$TARNWICK_ROOT/build/wineprefix}
 # Code page 932 for the ANSI calls, and Japanese file names decoded right.
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko install prompts on a new prefix.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-# Wine's 64-bit loader directly: this kernel runs no 32-bit code.
-WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+if [ "${TARNWICK_WINE:-64}" = 32 ]; then
+    export TARNWICK_WINE=32
+    WINE32_HOME=$TARNWICK_ROOT/build/wine32
+    WINE32_ROOT=$WINE32_HOME/root
+    # qemu 7.2 ignores MAP_FIXED_NOREPLACE: with a 4 GiB guest space, Wine's
+    # reservation of its high memory turns into tens of thousands of map
+    # calls (30-45 s a process). A 2 GiB guest space makes a start cheap;
+    # Wine then warns "check_vmsplit" on every start, harmlessly.
+    WINE32_QEMU_OPTIONS="-R 0x7fff0000"
+    export WINEPREFIX=${WINEPREFIX:-$WINE32_HOME/prefix} WINEARCH=win32
+    # A crash ends the process with its code (under qemu always 0xC000001D,
+    # whatever the fault) instead of waiting in the debugger.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
+    WINE=$TARNWICK_ROOT/scripts/wine32-run
+else
+    export WINEPREFIX=${WINEPREFIX:-$TARNWICK_ROOT/build/wineprefix}
+    # No Mono or Gecko install prompts on a new prefix.
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+    # Wine's 64-bit loader directly: this kernel runs no 32-bit code.
+    WINE=/usr/lib/wine/wine64
+fi
 
 # Starts Xvfb on a display number of its own choosing, exports DISPLAY, and
 # keeps one wineserver up for the prefix; both end when the script exits.

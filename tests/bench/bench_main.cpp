@@ -4,7 +4,10 @@
 // WriteLog (open, append, close). Runs inside Wine, in the bench's own prefix,
 // whose default identity it points at each store in turn.
 //
-// Usage: tarnwick_bench.exe [runs]   (default 11, after a warm-up round)
+// Usage: tarnwick_bench.exe [runs [EXE...]]   (runs: default 11, after a
+// warm-up round). Each further EXE, a build of the program made another way,
+// is timed on the 20-file store beside the build's own, round by round, so
+// that a start-up trick can be weighed against a build without it.
 #include <windows.h>
 
 #include <algorithm>
@@ -217,6 +220,14 @@ int wmain(int argc, wchar_t** argv) {
         stores.push_back(folder + L"store\\");
         MakeStore(stores.back(), files);
     }
+    std::vector<std::wstring> others, otherNames;
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring from = argv[i];
+        const std::wstring folder = dir + L"other" + std::to_wstring(i - 1) + L"\\";
+        others.push_back(Install(from, folder, L"Tarnwick.exe"));
+        otherNames.push_back(from.substr(from.find_last_of(L"\\/") + 1));
+    }
+    std::vector<std::vector<double>> otherTimes(others.size());
 
     // Two phases, each starting with a warm-up round that is not kept. First
     // the do-nothing exe and the 20-file check, back to back, so that the
@@ -236,6 +247,12 @@ int wmain(int argc, wchar_t** argv) {
             const double seconds = RunSeconds(empty);
             if (round > 0) emptyTimes.push_back(seconds);
             timeCheck(0, round > 0);
+            for (size_t o = 0; o < others.size(); ++o) {
+                const double other = RunSeconds(others[o]);
+                ExpectCompleteLog(others[o].substr(0, others[o].size() - 4) + L".log",
+                                  kStoreSizes[0]);
+                if (round > 0) otherTimes[o].push_back(other);
+            }
         }
         for (int round = 0; round <= runs; ++round) {
             for (size_t c = 1; c < checks.size(); ++c) timeCheck(c, round > 0);
@@ -272,6 +289,10 @@ int wmain(int argc, wchar_t** argv) {
         const std::string what = "check, " + std::to_string(kStoreSizes[c]) + " folder files";
         row(what.c_str(), checkTimes[c], 1e3, "ms");
     }
+    for (size_t o = 0; o < others.size(); ++o) {
+        const std::string what = "check, 20 folder files, " + Narrow(otherNames[o]);
+        row(what.c_str(), otherTimes[o], 1e3, "ms");
+    }
     row("one log line (WriteLog, 10000 a run)", logLineTimes, 1e6, "us");
     std::printf("  %-38s %8.1f us\n\n", "per folder file, (10000 - 20) / 9980", perFileUs);
     const bool startOk = startRatio <= kStartBound, perFileOk = perFileRatio <= kPerFileBound;
@@ -279,5 +300,10 @@ int wmain(int argc, wchar_t** argv) {
                 startRatio, kStartBound, startOk ? "within bound" : "OUT OF BOUND");
     std::printf("  %-38s %8.2f     (at most %.1f)  %s\n", "per folder file / log line",
                 perFileRatio, kPerFileBound, perFileOk ? "within bound" : "OUT OF BOUND");
+    for (size_t o = 0; o < others.size(); ++o) {
+        const double otherMs = Median(otherTimes[o]) * 1e3;
+        std::printf("  %-38s %+7.1f %%    (the build's own against %s)\n", "20-file check, saved",
+                    (otherMs - checkMs[0]) / otherMs * 100, Narrow(otherNames[o]).c_str());
+    }
     return startOk && perFileOk ? 0 : 1;
 }

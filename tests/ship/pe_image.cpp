@@ -61,6 +61,15 @@ class Sections {
         throw std::runtime_error("address " + std::to_string(rva) + " lies in no section");
     }
 
+    bool IsCode(std::uint64_t rva) const {
+        for (const IMAGE_SECTION_HEADER& s : sections_) {
+            if (rva >= s.VirtualAddress && rva - s.VirtualAddress < s.Misc.VirtualSize) {
+                return (s.Characteristics & IMAGE_SCN_MEM_EXECUTE) != 0;
+            }
+        }
+        return false;
+    }
+
     // Where each section's bytes lie in the file.
     std::vector<std::pair<size_t, size_t>> RawRanges() const {
         std::vector<std::pair<size_t, size_t>> ranges;
@@ -119,7 +128,7 @@ bool Printable(const std::string& text, size_t maxLength) {
 // The imports one descriptor names, or nothing when the bytes are not a
 // descriptor: every address must lead to a well-formed name.
 std::vector<Import> DelayImportsAt(const Bytes& file, const Sections& sections, size_t at,
-                                   bool wide) {
+                                   bool wide, std::uint64_t imageBase) {
     try {
         const auto d = file.At<DelayDescriptor>(at);
         if (d.attributes != 1 || d.module == 0 || d.addresses == 0 || d.names == 0) return {};
@@ -131,19 +140,27 @@ std::vector<Import> DelayImportsAt(const Bytes& file, const Sections& sections, 
             return {};
         }
         std::vector<Import> found;
-        for (size_t thunk = sections.FileOffset(d.names);; thunk += wide ? 8 : 4) {
+        const size_t step = wide ? 8 : 4;
+        const size_t addresses = sections.FileOffset(d.addresses);
+        for (size_t i = 0, thunk = sections.FileOffset(d.names);; ++i, thunk += step) {
             const std::uint64_t entry =
                 wide ? file.At<std::uint64_t>(thunk) : file.At<std::uint32_t>(thunk);
             if (entry == 0) break;
+            Import import{dll, ""};
             if (entry & (wide ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32)) {
-                found.push_back({dll, "#" + std::to_string(entry & 0xFFFF)});
-                continue;
+                import.function = "#" + std::to_string(entry & 0xFFFF);
+            } else {
+                if (entry > 0xFFFFFFFFu) return {};
+                import.function =
+                    file.CString(sections.FileOffset(static_cast<std::uint32_t>(entry)) + 2);
+                if (!Printable(import.function, 256)) return {};
             }
-            if (entry > 0xFFFFFFFFu) return {};
-            const std::string name =
-                file.CString(sections.FileOffset(static_cast<std::uint32_t>(entry)) + 2);
-            if (!Printable(name, 256)) return {};
-            found.push_back({dll, name});
+            const size_t slot = addresses + i * step;
+            import.firstAddress =
+                wide ? file.At<std::uint64_t>(slot) : file.At<std::uint32_t>(slot);
+            import.firstAddressInCode =
+                import.firstAddress > imageBase && sections.IsCode(import.firstAddress - imageBase);
+            found.push_back(import);
         }
         return found;
     } catch (const std::runtime_error&) {
@@ -152,14 +169,14 @@ std::vector<Import> DelayImportsAt(const Bytes& file, const Sections& sections, 
 }
 
 void ReadDelayImports(const Bytes& file, const Sections& sections, IMAGE_DATA_DIRECTORY directory,
-                      bool wide, Image& image) {
+                      bool wide, std::uint64_t imageBase, Image& image) {
     auto take = [&](const std::vector<Import>& found) {
         image.delayImports.insert(image.delayImports.end(), found.begin(), found.end());
     };
     if (directory.VirtualAddress != 0) {
         for (size_t at = sections.FileOffset(directory.VirtualAddress);
              file.At<DelayDescriptor>(at).name != 0; at += sizeof(DelayDescriptor)) {
-            const std::vector<Import> found = DelayImportsAt(file, sections, at, wide);
+            const std::vector<Import> found = DelayImportsAt(file, sections, at, wide, imageBase);
             if (found.empty()) throw std::runtime_error("malformed delay-import directory");
             take(found);
         }
@@ -167,7 +184,8 @@ void ReadDelayImports(const Bytes& file, const Sections& sections, IMAGE_DATA_DI
     }
     for (const auto& [start, end] : sections.RawRanges()) {
         for (size_t at = start; at + sizeof(DelayDescriptor) <= end; at += 4) {
-            if (file.At<std::uint32_t>(at) == 1) take(DelayImportsAt(file, sections, at, wide));
+            if (file.At<std::uint32_t>(at) == 1)
+                take(DelayImportsAt(file, sections, at, wide, imageBase));
         }
     }
 }
@@ -224,6 +242,7 @@ Image ReadImage(const std::string& bytes) {
     image.machine = header.Machine;
     image.pe32plus = file.At<std::uint16_t>(optional) == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     const IMAGE_DATA_DIRECTORY* directories = nullptr;
+    std::uint64_t imageBase = 0;
     IMAGE_OPTIONAL_HEADER32 o32;
     IMAGE_OPTIONAL_HEADER64 o64;
     if (image.pe32plus) {
@@ -234,6 +253,7 @@ Image ReadImage(const std::string& bytes) {
         image.subsystemMajor = o64.MajorSubsystemVersion;
         image.subsystemMinor = o64.MinorSubsystemVersion;
         directories = o64.DataDirectory;
+        imageBase = o64.ImageBase;
     } else {
         o32 = file.At<IMAGE_OPTIONAL_HEADER32>(optional);
         if (o32.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) throw std::runtime_error("unknown magic");
@@ -243,12 +263,13 @@ Image ReadImage(const std::string& bytes) {
         image.subsystemMajor = o32.MajorSubsystemVersion;
         image.subsystemMinor = o32.MinorSubsystemVersion;
         directories = o32.DataDirectory;
+        imageBase = o32.ImageBase;
     }
 
     const Sections sections(file, optional + header.SizeOfOptionalHeader, header.NumberOfSections);
     ReadImports(file, sections, directories[IMAGE_DIRECTORY_ENTRY_IMPORT], image.pe32plus, image);
     ReadDelayImports(file, sections, directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT],
-                     image.pe32plus, image);
+                     image.pe32plus, imageBase, image);
     ReadResources(file, sections, directories[IMAGE_DIRECTORY_ENTRY_RESOURCE], image);
     return image;
 }

@@ -14,6 +14,10 @@ namespace pe {
 struct Import {
     std::string dll;       // as the import table spells it
     std::string function;  // the name, or "#" and the number for an import by ordinal
+    // Delay imports only: the address the function's pointer holds before
+    // the first call, which must be its loading stub, in the code.
+    std::uint64_t firstAddress = 0;
+    bool firstAddressInCode = false;
 };
 
 struct Image {
