@@ -39,6 +39,8 @@ build: deps
 	cmake --build --preset win32
 	cmake --preset win64 >/dev/null
 	cmake --build --preset win64
+	cmake --preset win32-tests >/dev/null
+	cmake --build --preset win32-tests
 
 test: build
 	scripts/run-tests.sh

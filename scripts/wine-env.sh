@@ -8,6 +8,10 @@ TARNWICK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Code page 932 for the ANSI calls, and Japanese file names decoded right.
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko install prompts on a new prefix, and a crash ends the
+# process with its code instead of waiting in the debugger (under qemu the
+# code is always 0xC000001D, whatever the fault).
+export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
 if [ "${TARNWICK_WINE:-64}" = 32 ]; then
@@ -19,15 +23,10 @@ if [ "${TARNWICK_WINE:-64}" = 32 ]; then
     # calls (30-45 s a process). A 2 GiB guest space makes a start cheap;
     # Wine then warns "check_vmsplit" on every start, harmlessly.
     WINE32_QEMU_OPTIONS="-R 0x7fff0000"
-    export WINEPREFIX=${WINEPREFIX:-$WINE32_HOME/prefix} WINEARCH=win32
-    # A crash ends the process with its code (under qemu always 0xC000001D,
-    # whatever the fault) instead of waiting in the debugger.
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}
+    export WINEPREFIX=$WINE32_HOME/prefix WINEARCH=win32
     WINE=$TARNWICK_ROOT/scripts/wine32-run
 else
     export WINEPREFIX=${WINEPREFIX:-$TARNWICK_ROOT/build/wineprefix}
-    # No Mono or Gecko install prompts on a new prefix.
-    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
     # Wine's 64-bit loader directly: this kernel runs no 32-bit code.
     WINE=/usr/lib/wine/wine64
 fi
@@ -46,10 +45,14 @@ start_private_display() {
     [ -s "$number_file" ] || { echo "Xvfb did not start" >&2; rm -f "$number_file"; return 1; }
     export DISPLAY=:$(head -n 1 "$number_file")
     rm -f "$number_file"
-    # A wineserver started by an earlier command keeps its desktop on the
-    # display it had (or none): end it, so the next one starts on this one.
-    # Started here, detached from any output pipe that a caller (CTest)
-    # would otherwise wait on until its time-out.
+    keep_wineserver
+}
+
+# A wineserver started by an earlier command keeps its desktop on the display
+# it had (or none): end it, so that the next one starts on this one, and keep
+# that one up between programs. Started here, detached from any output pipe
+# that a caller (CTest) would otherwise wait on until its time-out.
+keep_wineserver() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
     "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true

@@ -95,23 +95,27 @@ int Focused(HWND window) {
     return GetDlgCtrlID(driver::FocusedControl(window));
 }
 
+struct WarningCount {
+    DWORD processId;
+    int windows;
+};
+
+// A named callback: a lambda converts only to the default calling
+// convention, which on i686 is not the system's stdcall.
+BOOL CALLBACK CountWarning(HWND window, LPARAM lParam) {
+    auto* count = reinterpret_cast<WarningCount*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count->processId && IsWindowVisible(window) &&
+        driver::WindowText(window) == L"Tarnwick" && GetDlgItem(window, cmdClose)) {
+        ++count->windows;
+    }
+    return TRUE;
+}
+
 int OpenWarnings(DWORD processId) {
-    struct Count {
-        DWORD processId;
-        int windows;
-    } count{processId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* count = reinterpret_cast<Count*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == count->processId && IsWindowVisible(window) &&
-                driver::WindowText(window) == L"Tarnwick" && GetDlgItem(window, cmdClose)) {
-                ++count->windows;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    WarningCount count{processId, 0};
+    EnumWindows(CountWarning, reinterpret_cast<LPARAM>(&count));
     return count.windows;
 }
 
