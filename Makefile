@@ -7,7 +7,7 @@
 
 SHELL := /bin/bash
 PACKAGES := cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest \
-            wine wine64 fonts-wine xvfb imagemagick fonts-ipafont-gothic locales python3 \
+            wine wine64 fonts-wine xvfb imagemagick fonts-ipafont-gothic locales \
             qemu-user gcc
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 

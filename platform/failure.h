@@ -12,7 +12,10 @@ struct RunFailure {
     std::wstring context;      // what the program was doing, with the path or value
 };
 
-// Failures that have no Windows error code of their own.
+// The program's own failures. Their numbers are Windows error codes reused
+// (13 ERROR_INVALID_DATA, 6 ERROR_INVALID_HANDLE) with the program's own
+// descriptions (check_run/settings_load.cpp) in place of the system's text.
+// 13 and 6 are also the numbers Visual Basic gives a type mismatch and an overflow.
 constexpr unsigned long kNotANumber = 13;     // a profile value is not a whole number
 constexpr unsigned long kNumberTooLarge = 6;  // a profile value lies beyond 32 bits
 
