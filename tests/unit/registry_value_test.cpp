@@ -6,9 +6,6 @@
 
 #include "test_files.h"
 
-// After windows.h, which it needs.
-#include <sddl.h>
-
 namespace {
 
 const wchar_t kTestKey[] = L"Software\\TarnwickUnitTest";
@@ -133,23 +130,4 @@ TEST_F(RegistryValueTest, ReadsEachKindAsStored) {
                   row.expected)
             << "value " << testfiles::Cp932(row.name);
     }
-}
-
-// Only read access is asked for: a key that grants nothing more is read.
-TEST_F(RegistryValueTest, AKeyThatMayOnlyBeReadIsRead) {
-    StoreText(L"text", L"C:\\Mail\\");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, WRITE_DAC, &key), ERROR_SUCCESS);
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    // Everyone: read, delete (so that the test can remove it), change the list.
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-        L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
-    LocalFree(readOnly);
-    RegCloseKey(key);
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &key),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(
-        ReadRegistryValue(HKEY_CURRENT_USER, kTestKey, L"text", kRegistryText, std::int32_t{0}),
-        RegistryValue(std::wstring(L"C:\\Mail\\")));
 }
