@@ -6,8 +6,19 @@
 #include "platform/text.h"
 #include "support/profile_file.h"
 
-bool CanRecordExemption(const std::wstring& folderName) {
+namespace {
+
+// The most that ReadIniString gives back whole, in bytes of the code page.
+constexpr size_t kLongestProfileValue = 1023;
+
+}  // namespace
+
+bool CanRecordExemption(const std::wstring& folderName, const std::wstring& storeRoot) {
     if (folderName.empty()) return false;
+    if (!platform::FitsAnsi(storeRoot) ||
+        platform::ToAnsi(storeRoot).size() > kLongestProfileValue) {
+        return false;
+    }
     if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folderName.c_str(), -1, kVisibleKey,
                        -1) == CSTR_EQUAL) {
         return false;
@@ -20,7 +31,7 @@ bool CanRecordExemption(const std::wstring& folderName) {
 }
 
 bool IsExempted(const std::wstring& folderName) {
-    return CanRecordExemption(folderName) &&
+    return CanRecordExemption(folderName, RunState.StoreRoot) &&
            ReadIniString(RunState.IniPath, kNoCheckSection, folderName) == RunState.StoreRoot;
 }
 

@@ -4,12 +4,14 @@
 
 #include <string>
 
-// False for a folder whose name cannot stand as its own key in "No Check":
-// "Visible" in any letter case (the check box setting lives under that key),
-// a name the ANSI code page cannot hold (it would share a key with other
-// such names), and names the profile would read back as another key or not
-// at all (holding "=", starting with ";" or "[", with outer spaces).
-bool CanRecordExemption(const std::wstring& folderName);
+// False for an exemption that could never match once recorded. A folder name
+// must stand as its own key in "No Check": not "Visible" in any letter case
+// (the check box setting lives under that key), not a name the ANSI code page
+// cannot hold (it would share a key with other such names), nor one the
+// profile would read back as another key or not at all (holding "=",
+// starting with ";" or "[", with outer spaces). The store path, its value,
+// must come back whole: within the ANSI code page and at most 1023 bytes.
+bool CanRecordExemption(const std::wstring& folderName, const std::wstring& storeRoot);
 
 // True when "No Check" holds exactly the current store path for the folder.
 bool IsExempted(const std::wstring& folderName);

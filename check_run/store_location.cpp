@@ -1,6 +1,9 @@
 #include "check_run/store_location.h"
 
+#include <windows.h>
+
 #include "check_run/run_state.h"
+#include "platform/failure.h"
 #include "platform/system.h"
 #include "support/registry_value.h"
 #include "support/run_log.h"
@@ -20,6 +23,18 @@ const wchar_t* const kReferences[][2] = {
     {L"%UserProfile%", L"UserProfile"},
     {L"%windir%", L"windir"},
 };
+
+// A path that names one folder whatever the current drive and folder of the
+// process: "C:\..." or "\\server\share\..." (so also "\\?\..."); Windows
+// reads "/" as "\" in them.
+bool IsFullPath(const std::wstring& path) {
+    auto separator = [&](size_t at) {
+        return at < path.size() && (path[at] == L'\\' || path[at] == L'/');
+    };
+    if (separator(0)) return separator(1) && path.size() > 2 && !separator(2);
+    const wchar_t drive = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] | 0x20);
+    return drive >= L'a' && drive <= L'z' && path.size() > 1 && path[1] == L':' && separator(2);
+}
 
 std::wstring ReadText(const std::wstring& key, const std::wstring& name) {
     return std::get<std::wstring>(
@@ -56,9 +71,15 @@ StoreOutcome LocateStore() {
         return StoreOutcome::NoStoreRoot;
     }
     RunState.StoreRoot = ExpandStoreReferences(recorded);
-    if (RunState.StoreRoot.empty() || RunState.StoreRoot.back() != L'\\') {
-        RunState.StoreRoot += L'\\';
+    // Anything else would be taken from the current drive or folder of the
+    // logon process: a folder that nobody named.
+    if (!IsFullPath(RunState.StoreRoot)) {
+        const std::wstring expanded =
+            RunState.StoreRoot == recorded ? L"" : L" (" + RunState.StoreRoot + L")";
+        platform::FailWithError(ERROR_BAD_PATHNAME,
+                                L"Store Root が完全なパスではありません：" + recorded + expanded);
     }
+    if (RunState.StoreRoot.back() != L'\\') RunState.StoreRoot += L'\\';
     WriteLog(RunState.LogPath, L"Store Root取得：" + RunState.StoreRoot, kLogAppend);
     return StoreOutcome::Found;
 }

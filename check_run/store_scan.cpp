@@ -29,7 +29,7 @@ void ScanStore() {
         RunState.FolderName = name.substr(0, name.find_last_of(L'.'));
 
         const std::int64_t kilobytes =
-            KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot + name));
+            KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot, name));
         RunState.SizeKbText = std::to_wstring(kilobytes);
 
         if (kilobytes < RunState.WarningSize) {

@@ -6,10 +6,10 @@ namespace {
 
 // Should neither library have the calls, every read fails, and the reader's
 // callers see the default, as for any registry failure.
-LONG WINAPI OpenUnavailable(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) {
+LONG WINAPI OpenUnavailable(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) {
     return ERROR_PROC_NOT_FOUND;
 }
-LONG WINAPI QueryUnavailable(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
+LONG WINAPI QueryUnavailable(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
     return ERROR_PROC_NOT_FOUND;
 }
 LONG WINAPI CloseUnavailable(HKEY) {
@@ -24,8 +24,8 @@ bool Bind(HMODULE module, const char* name, Function* function) {
 }
 
 bool BindAll(HMODULE module, RegistryApi* api) {
-    return Bind(module, "RegOpenKeyExA", &api->RegOpenKeyExA) &&
-           Bind(module, "RegQueryValueExA", &api->RegQueryValueExA) &&
+    return Bind(module, "RegOpenKeyExW", &api->RegOpenKeyExW) &&
+           Bind(module, "RegQueryValueExW", &api->RegQueryValueExW) &&
            Bind(module, "RegCloseKey", &api->RegCloseKey);
 }
 

@@ -10,8 +10,8 @@
 namespace platform {
 
 struct RegistryApi {
-    decltype(&::RegOpenKeyExA) RegOpenKeyExA;
-    decltype(&::RegQueryValueExA) RegQueryValueExA;
+    decltype(&::RegOpenKeyExW) RegOpenKeyExW;
+    decltype(&::RegQueryValueExW) RegQueryValueExW;
     decltype(&::RegCloseKey) RegCloseKey;
 };
 

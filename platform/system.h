@@ -23,14 +23,16 @@ LocalNowText LocalDateAndTimeText();
 // Value of an environment variable, empty when it is not set.
 std::wstring EnvironmentValue(const std::wstring& name);
 
-// Names of the files (not folders) directly inside a folder, in the order the
-// system lists them. A folder that is missing, is a file or cannot be listed
-// ends the run.
+// Names of the files (not folders) directly inside a folder (a full path), in
+// the order the system lists them. A folder that is missing, is a file (error
+// 267) or cannot be listed ends the run.
 std::vector<std::wstring> ListFileNames(const std::wstring& folder);
 
-// Length of a file in bytes, also while another program holds it open
-// without sharing. A file that cannot be measured ends the run.
-std::uint64_t FileLength(const std::wstring& path);
+// Length in bytes of the file of exactly that name in the folder (a full
+// path), also while another program holds it open without sharing: a name
+// with a final dot or space, or a device name such as "AUX.dbx", is that
+// file, not another. A file that cannot be measured ends the run.
+std::uint64_t FileLength(const std::wstring& folder, const std::wstring& name);
 
 // The Windows folder, without a final backslash.
 std::wstring WindowsFolder();

@@ -1,20 +1,45 @@
 #include "support/registry_value.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "platform/registry_api.h"
 #include "platform/scoped.h"
 #include "platform/text.h"
 
 namespace {
 
-// Query, set, create subkey, enumerate subkeys, notify, create link.
-constexpr REGSAM kAccess = 0x3F;
+// The whole value, however long, and its type; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> QueryWhole(HKEY key, const std::wstring& name,
+                                                    DWORD* type) {
+    const auto query = platform::Registry().RegQueryValueExW;
+    DWORD size = 0;
+    LONG result = query(key, name.c_str(), nullptr, type, nullptr, &size);
+    std::vector<std::uint8_t> data;
+    // Should the value grow between the size and the read, ask again.
+    while (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
+        data.resize(size);
+        result = query(key, name.c_str(), nullptr, type, data.data(), &size);
+        if (result == ERROR_SUCCESS) {
+            data.resize(size);
+            return data;
+        }
+    }
+    return std::nullopt;
+}
 
-bool Query(HKEY key, const std::string& name, void* buffer, DWORD size, DWORD* stored) {
-    DWORD type = 0;
-    *stored = size;
-    return platform::Registry().RegQueryValueExA(key, name.c_str(), nullptr, &type,
-                                                 static_cast<BYTE*>(buffer),
-                                                 stored) == ERROR_SUCCESS;
+// The text up to its first NUL. Strings come as UTF-16; a value of another
+// type is taken as the ANSI text that its bytes spell, as the ANSI query
+// gives it.
+std::wstring TextOf(const std::vector<std::uint8_t>& data, DWORD type) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+        std::copy(data.begin(), data.begin() + text.size() * sizeof(wchar_t),
+                  reinterpret_cast<std::uint8_t*>(text.data()));
+        return text.substr(0, text.find(L'\0'));
+    }
+    const std::string bytes(data.begin(), data.end());
+    return platform::FromAnsi(bytes.substr(0, bytes.find('\0')));
 }
 
 }  // namespace
@@ -24,28 +49,24 @@ RegistryValue ReadRegistryValue(HKEY root, const std::wstring& subkey,
                                 const RegistryValue& defaultValue) {
     RegistryValue result = defaultValue;
     platform::ScopedKey key;
-    if (platform::Registry().RegOpenKeyExA(root, platform::ToAnsi(subkey).c_str(), 0, kAccess,
-                                           key.out()) != ERROR_SUCCESS) {
+    // Read access only: a key the user may read but not change is read.
+    if (platform::Registry().RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, key.out()) !=
+        ERROR_SUCCESS) {
         return result;
     }
-    const std::string name = platform::ToAnsi(valueName);
-    DWORD stored = 0;
+    DWORD type = REG_NONE;
     switch (kind) {
         case kRegistryText: {
-            char buffer[256] = {};
-            // A text that fills all 256 bytes has no room for its end and is
-            // as unreadable as a longer one.
-            if (Query(key.get(), name, buffer, sizeof buffer, &stored) &&
-                (stored < sizeof buffer || buffer[sizeof buffer - 1] == '\0')) {
-                buffer[sizeof buffer - 1] = '\0';
-                result = platform::FromAnsi(buffer);
+            if (const auto data = QueryWhole(key.get(), valueName, &type)) {
+                result = TextOf(*data, type);
             }
             break;
         }
         case kRegistryBytes: {
-            std::vector<std::uint8_t> bytes(4097, 0);
-            if (Query(key.get(), name, bytes.data(), 4096, &stored)) {
-                size_t last = 4096;
+            std::vector<std::uint8_t> bytes =
+                QueryWhole(key.get(), valueName, &type).value_or(std::vector<std::uint8_t>());
+            if (!bytes.empty()) {
+                size_t last = bytes.size() - 1;
                 while (last > 0 && bytes[last] == 0) --last;
                 // Keep an even count of bytes. All-zero data keeps two bytes.
                 if (last % 2 == 0) ++last;
@@ -55,8 +76,12 @@ RegistryValue ReadRegistryValue(HKEY root, const std::wstring& subkey,
             break;
         }
         case kRegistryNumber: {
-            std::int32_t number = 0;
-            if (Query(key.get(), name, &number, sizeof number, &stored)) result = number;
+            const auto data = QueryWhole(key.get(), valueName, &type);
+            if (data && data->size() <= sizeof(std::int32_t)) {
+                std::int32_t number = 0;
+                std::copy(data->begin(), data->end(), reinterpret_cast<std::uint8_t*>(&number));
+                result = number;
+            }
             break;
         }
         default:

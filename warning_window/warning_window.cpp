@@ -42,6 +42,26 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;  // thin, fixed fra
 constexpr DWORD kExStyle = 0;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
+// The command line that makes Explorer open exactly this folder, or nothing
+// for a path too long for Explorer.
+std::optional<std::wstring> ExplorerCommandLine(const std::wstring& folder) {
+    // Explorer knows paths, not the "\\?\" form of one.
+    std::wstring plain = folder;
+    if (plain.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        plain = L"\\\\" + plain.substr(8);
+    } else if (plain.rfind(L"\\\\?\\", 0) == 0) {
+        plain = plain.substr(4);
+    }
+    // Its paths hold fewer than MAX_PATH characters, the final backslash
+    // aside; a longer one opens some other folder, or none.
+    const bool backslash = !plain.empty() && plain.back() == L'\\';
+    if (plain.size() - (backslash ? 1 : 0) >= MAX_PATH) return std::nullopt;
+    // Explorer cuts its command line into fields at commas and equals signs
+    // outside double quotes, and drops the quotes; a path holds none, and a
+    // backslash before the closing one is no escape to Explorer.
+    return L"explorer \"" + plain + L"\"";
+}
+
 struct WindowState {
     int dpi = 96;
     platform::ScopedGdiObject titleFont;
@@ -139,9 +159,10 @@ void FillControls(HWND window) {
     SetDlgItemTextW(window, lblFileName, RunState.StoreRoot.c_str());
     SetDlgItemTextW(window, lblFileSize,
                     SizeLineText(RunState.SizeKbText, RunState.LimitSize).c_str());
-    // The box is also withheld for a folder whose exemption could not be
-    // stored under a key of its own (see CanRecordExemption).
-    if (RunState.ShowNoCheckBox == 0 || !CanRecordExemption(RunState.FolderName)) {
+    // The box is also withheld for an exemption that could never match once
+    // stored (see CanRecordExemption).
+    if (RunState.ShowNoCheckBox == 0 ||
+        !CanRecordExemption(RunState.FolderName, RunState.StoreRoot)) {
         ShowWindow(GetDlgItem(window, chkNoCheck), SW_HIDE);
     }
 }
@@ -178,10 +199,19 @@ void OnFolderOpen(HWND window) {
     path.resize(static_cast<size_t>(length));
     const size_t slash = path.find_last_of(L'\\');
     path = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-    // The command line is "explorer " and the path, unquoted, but the program
-    // is the one in the Windows folder: never an explorer.exe planted next to
-    // this program or in the current folder.
-    platform::StartProgram(platform::WindowsFolder() + L"\\explorer.exe", L"explorer " + path);
+    const std::optional<std::wstring> commandLine = ExplorerCommandLine(path);
+    if (!commandLine) {
+        // Explorer would open another folder or none: say so, and let the
+        // user go on with the warning.
+        const std::wstring text = platform::FailureMessageText(
+            {ERROR_FILENAME_EXCED_RANGE, platform::SystemErrorText(ERROR_FILENAME_EXCED_RANGE),
+             L"エクスプローラーで開けません：" + path});
+        MessageBoxW(window, text.c_str(), L"Tarnwick", MB_OK | MB_ICONERROR);
+        return;
+    }
+    // The program is the one in the Windows folder: never an explorer.exe
+    // planted next to this program or in the current folder.
+    platform::StartProgram(platform::WindowsFolder() + L"\\explorer.exe", *commandLine);
 }
 
 INT_PTR CALLBACK WarningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

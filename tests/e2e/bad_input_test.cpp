@@ -22,20 +22,15 @@
 // number 2147483648, -2147483649                error 6 (beyond 32 bits)
 // Store Root REG_EXPAND_SZ "%UserProfile%\..."  normal; expanded by the program, scanned
 // Store Root REG_DWORD 0                        normal; "Store Root が見つかりません"
-// Store Root REG_DWORD 0x00636261 ("abc")       "Store Root取得：abc\", then error 2 or 3
+// Store Root REG_DWORD 0x00636261 ("abc")       error 161 (not a full path); no store line
 // Store Root REG_BINARY, the path's bytes       normal; read as the path, scanned
-// identity of 255 bytes                        normal; read and logged whole, but the key
-//                                                 named after it is too long for the ANSI
-//                                                 open: "Store Root が見つかりません"
-// identity of 256 bytes                         normal; "GUIDが見つかりません"
-// store path of 255 bytes / of 256 bytes        normal; scanned / "Store Root が見つかりません"
 // store without folder files (empty; others)    normal; no per-file line
 // store of 10,000 folder files                  normal; 10,000 lines, within 30 s
 // folder names code page 932 cannot hold        normal; measured, logged with '?'; the window
 //   (Korean, emoji)                               shows the real name and no check box; the
 //                                                 exemptions stay as they were
 // folder files held open without sharing        normal; measured
-// store folder is a file                        error (number and description)
+// store folder is a file                        error 267 (not a folder)
 // store folder gone before the listing          error 2 or 3
 // store folder gone while a warning is open     error 2 or 3 at the next file; the exemption
 //                                                 ticked in that warning is kept
@@ -43,6 +38,21 @@
 // log held open by a viewer sharing read/write  normal
 // log locked while a warning is open, ticked    error 32; the new exemption is kept
 // profile held open without sharing             normal with the defaults; profile untouched
+//
+// The store, the registry and Explorer (the last block):
+// identity of 256 bytes; store path of 256     normal; read whole and scanned; the log
+//   bytes, past MAX_PATH, outside code page       shows '?' for what code page 932 lacks
+//   932; keys the user may only read
+// Store Root empty after the references,       error 161 naming the recorded value; no store
+//   relative, relative to the current drive        line, nothing scanned
+// "a.dbx.", "b.dbx " (3 GiB) beside "a.dbx",   normal; each measured and logged as itself
+//   "AUX.dbx", "con.dbx"
+// store path outside code page 932, or over    normal; warned, no check box, profile untouched
+//   1023 bytes
+// 参照 for a store under "mail,old", "a&b c=d", Wine's Explorer opens exactly that folder
+//   and in the \\?\ form
+// 参照 for a store path past Explorer's limit   error message 206, the warning stays open;
+//                                                 normal end
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,6 +64,9 @@
 #include "harness.h"
 #include "platform/failure.h"
 #include "warning_window/layout.h"
+
+// After windows.h (from harness.h), which it needs.
+#include <sddl.h>
 
 using namespace e2e;
 
@@ -405,17 +418,17 @@ TEST(BadRegistry, StoreRootOfEveryValueType) {
         const void* data;
         size_t size;
         std::vector<std::wstring> after;  // without the end line
-        bool fails;
+        unsigned long error;              // 0: a normal end
     } rows[] = {
         {"REG_EXPAND_SZ, as Outlook Express writes it",
          REG_EXPAND_SZ,
          reference.c_str(),
          (reference.size() + 1) * sizeof(wchar_t),
          {found, inbox},
-         false},
-        {"REG_DWORD 0", REG_DWORD, &zero, 4, {L"Store Root が見つかりません"}, false},
-        {"REG_DWORD abc", REG_DWORD, &abc, 4, {L"Store Root取得：abc\\"}, true},
-        {"REG_BINARY", REG_BINARY, path.data(), path.size(), {found, inbox}, false},
+         0},
+        {"REG_DWORD 0", REG_DWORD, &zero, 4, {L"Store Root が見つかりません"}, 0},
+        {"REG_DWORD abc", REG_DWORD, &abc, 4, {}, ERROR_BAD_PATHNAME},  // "abc": no full path
+        {"REG_BINARY", REG_BINARY, path.data(), path.size(), {found, inbox}, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -424,59 +437,12 @@ TEST(BadRegistry, StoreRootOfEveryValueType) {
         const Outcome outcome = RunToEnd(scratch, options);
         std::vector<std::wstring> expected = {L"GUID取得：" + identity};
         expected.insert(expected.end(), row.after.begin(), row.after.end());
-        if (row.fails) {
-            ExpectFailure(outcome, scratch, {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND});
+        if (row.error != 0) {
+            ExpectFailure(outcome, scratch, {row.error});
         } else {
             ExpectNormalEnd(outcome, scratch);
             expected.push_back(kEndLine);
         }
-        EXPECT_EQ(AfterSettings(scratch), expected);
-        EXPECT_EQ(scratch.IniBytes(), Profile(L"C:\\Mail\\"));
-    }
-}
-
-// The registry is read in code page 932 into 256 bytes: 255 bytes and the
-// end fit, 256 do not. Double-byte characters make bytes and characters
-// differ, so a reader that counts characters is caught. An identity of 255
-// bytes is read whole, but the key named after it runs to 304 characters,
-// more than the 260 that the ANSI registry open converts: that key cannot be
-// opened, so its store location reads as absent, like any key that cannot.
-TEST(BadRegistry, TextsAtTheEdgeOfTheReadBuffer) {
-    Scratch scratch(L"bad_edge");
-    scratch.WriteIni(Profile(L"C:\\Mail\\"));
-    const std::wstring identity255 = L"{" + std::wstring(251, L'I') + L"あ}";
-    const std::wstring identity256 = L"{" + std::wstring(252, L'I') + L"あ}";
-    // Store paths of 255 and 256 bytes, final backslash included.
-    const std::wstring inner = scratch.store + L"店\\";
-    CreateDirectoryW(inner.c_str(), nullptr);
-    const std::wstring store255 = inner + std::wstring(254 - Cp932(inner).size(), L'p') + L"\\";
-    const std::wstring store256 = inner + std::wstring(255 - Cp932(inner).size(), L'p') + L"\\";
-    ASSERT_EQ(Cp932(identity255).size(), 255u);
-    ASSERT_EQ(Cp932(identity256).size(), 256u);
-    ASSERT_EQ(Cp932(store255).size(), 255u);
-    ASSERT_EQ(Cp932(store256).size(), 256u);
-    const std::wstring missing = L"Store Root が見つかりません";
-    const struct {
-        std::wstring identity, store;
-        std::vector<std::wstring> after;  // without the end line
-    } rows[] = {
-        {identity255, scratch.store, {L"GUID取得：" + identity255, missing}},
-        {identity256, scratch.store, {L"GUIDが見つかりません"}},
-        {L"{BAD-EDGE}",
-         store255,
-         {L"GUID取得：{BAD-EDGE}", L"Store Root取得：" + store255,
-          FileLine(std::wstring(kInbox) + L".dbx", 2, kBelow)}},
-        {L"{BAD-EDGE}", store256, {L"GUID取得：{BAD-EDGE}", missing}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(Cp932(row.identity + L" " + row.store));
-        CreateDirectoryW(row.store.c_str(), nullptr);
-        MakeFile(row.store + kInbox + L".dbx", 2048);
-        SetIdentity(row.identity, row.store);
-        const Outcome outcome = RunToEnd(scratch);
-        ExpectNormalEnd(outcome, scratch);
-        std::vector<std::wstring> expected = row.after;
-        expected.push_back(kEndLine);
         EXPECT_EQ(AfterSettings(scratch), expected);
         EXPECT_EQ(scratch.IniBytes(), Profile(L"C:\\Mail\\"));
     }
@@ -639,7 +605,7 @@ TEST(BadStore, AStoreThatIsAFileEndsTheRun) {
     scratch.WriteIni(Profile(scratch.store));
     SetIdentity(L"{BAD-FILE}", file);
     const Outcome outcome = RunToEnd(scratch);
-    ExpectFailure(outcome, scratch);
+    ExpectFailure(outcome, scratch, {ERROR_DIRECTORY});
     EXPECT_EQ(
         AfterSettings(scratch),
         (std::vector<std::wstring>{L"GUID取得：{BAD-FILE}", L"Store Root取得：" + file + L"\\"}));
@@ -748,4 +714,269 @@ TEST(BadLock, TheProfileHeldWithoutSharingIsLeftAlone) {
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[1], L"制限サイズ取得：2097152");
     EXPECT_EQ(scratch.IniBytes(), profile);
+}
+
+// ============================================ the store, the registry and Explorer
+// Registry texts are read whole, as Unicode, with read access only; only a
+// full store path is scanned; each folder file is measured as itself; a store
+// path the profile cannot give back gets no check box; 「参照」 opens exactly
+// the store folder in Wine's own Explorer.
+
+namespace {
+
+std::wstring StoreKeyOf(const std::wstring& identity) {
+    return L"Identities\\" + identity + L"\\Software\\Microsoft\\Outlook Express\\5.0";
+}
+
+// Everyone may read the key and remove it, but not change its values.
+void MakeReadOnly(const std::wstring& subkey) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;KRSDWD;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+    LocalFree(readOnly);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_SET_VALUE, &key),
+              ERROR_ACCESS_DENIED);
+}
+
+// Makes every folder of a full path, in the form that has no length limit.
+void MakeFolders(const std::wstring& path) {
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+        CreateDirectoryW((L"\\\\?\\" + path.substr(0, at)).c_str(), nullptr);
+    }
+}
+
+// A store path as the log shows it: through code page 932.
+std::wstring Logged(const std::wstring& text) {
+    return FromCp932(Cp932(text));
+}
+
+}  // namespace
+
+TEST(BadRegistry, TextsAreReadWholeAsUnicodeWithReadAccessOnly) {
+    Scratch scratch(L"bad_whole");
+    scratch.WriteIni(Profile(L"C:\\Mail\\"));
+    const std::wstring identity256 = L"{" + std::wstring(252, L'I') + L"あ}";
+    const std::wstring inner = scratch.store + L"店\\";
+    const std::wstring store256 = inner + std::wstring(255 - Cp932(inner).size(), L'p') + L"\\";
+    const std::wstring store600 = inner + std::wstring(200, L'q') + L"\\" +
+                                  std::wstring(200, L'r') + L"\\" + std::wstring(150, L's') + L"\\";
+    const std::wstring outside = scratch.store + L"\U00020BB7田\\";  // 𠮷田
+    ASSERT_EQ(Cp932(identity256).size(), 256u);
+    ASSERT_EQ(Cp932(store256).size(), 256u);
+    const struct {
+        const char* name;
+        std::wstring identity, store;
+        bool readOnly;
+    } rows[] = {
+        {"identity of 256 bytes", identity256, scratch.store, false},
+        {"store path of 256 bytes", L"{BAD-WHOLE}", store256, false},
+        {"store path past MAX_PATH", L"{BAD-WHOLE}", store600, false},
+        {"store path outside code page 932", L"{BAD-WHOLE}", outside, false},
+        {"keys the user may only read", L"{BAD-WHOLE}", scratch.store, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MakeFolders(row.store);
+        MakeFile(L"\\\\?\\" + row.store + kInbox + L".dbx", 2048);
+        SetIdentity(row.identity, row.store);
+        if (row.readOnly) {
+            MakeReadOnly(L"Identities");
+            MakeReadOnly(StoreKeyOf(row.identity));
+        }
+        const Outcome outcome = RunToEnd(scratch);
+        ExpectNormalEnd(outcome, scratch);
+        EXPECT_EQ(AfterSettings(scratch),
+                  (std::vector<std::wstring>{
+                      L"GUID取得：" + row.identity, Logged(L"Store Root取得：" + row.store),
+                      FileLine(std::wstring(kInbox) + L".dbx", 2, kBelow), kEndLine}));
+        EXPECT_EQ(scratch.IniBytes(), Profile(L"C:\\Mail\\"));
+    }
+    ClearIdentities();
+}
+
+// What the references leave, or what was recorded, names a folder only
+// relative to the current drive or folder: the run ends before any scan. The
+// current folder holds a store a scan would find.
+TEST(BadRegistry, AStoreRootThatIsNoFullPathEndsTheRun) {
+    Scratch scratch(L"bad_not_full");
+    MakeFile(scratch.store + L"Outbox.dbx", 2048);
+    scratch.WriteIni(Profile(scratch.store));
+    RunOptions options;
+    options.environment[L"HOMEPATH"] = std::nullopt;
+    const std::wstring rows[] = {L"%HOMEPATH%", L"store", L"store\\", L"\\store",
+                                 scratch.dir.substr(0, 2) + L"store"};
+    for (const std::wstring& recorded : rows) {
+        SCOPED_TRACE(Cp932(recorded));
+        SetIdentity(L"{BAD-NOT-FULL}", recorded);
+        const Outcome outcome = RunToEnd(scratch, options);
+        ExpectFailure(outcome, scratch, {ERROR_BAD_PATHNAME});
+        EXPECT_TRUE(!outcome.errors.empty() &&
+                    outcome.errors[0].find(L"：" + recorded) != std::wstring::npos)
+            << "the message does not name the recorded value";
+        EXPECT_EQ(AfterSettings(scratch), (std::vector<std::wstring>{L"GUID取得：{BAD-NOT-FULL}"}));
+        EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+    }
+}
+
+// Given as plain paths, Windows would drop the final dot or space (measuring
+// the small neighbour, or nothing) and open the device AUX: each must be
+// measured as the file it is.
+TEST(BadStore, EachFolderFileIsMeasuredAsItself) {
+    Scratch scratch = StoreCase(L"bad_own_names");
+    const std::uint64_t k3GiB = 3221225472;
+    const struct {
+        std::wstring name;
+        std::uint64_t length;
+        const wchar_t* verdict;
+    } files[] = {
+        {L"a.dbx", 1024, kBelow},     {L"a.dbx.", k3GiB, kWarned}, {L"b.dbx ", k3GiB, kWarned},
+        {L"AUX.dbx", k3GiB, kWarned}, {L"con.dbx", 1025, kBelow},
+    };
+    std::vector<std::wstring> expected;
+    for (const auto& file : files) {
+        MakeFile(L"\\\\?\\" + scratch.store + file.name, file.length);
+        expected.push_back(
+            FileLine(file.name, static_cast<long long>((file.length + 1023) / 1024), file.verdict));
+    }
+    std::sort(expected.begin(), expected.end());
+    const Outcome outcome = RunToEnd(scratch);
+    ExpectNormalEnd(outcome, scratch);
+    EXPECT_EQ(outcome.warnings, 3);
+    EXPECT_EQ(FileLines(scratch), expected);
+    EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+}
+
+// The box would record an entry whose value the profile gives back as
+// something else ('?' for 𠮷, or cut at 1023 bytes): it is withheld, and the
+// folder is still measured, logged and warned about.
+TEST(BadStore, AStorePathTheProfileCannotHoldGetsNoCheckBox) {
+    for (const bool tooLong : {false, true}) {
+        SCOPED_TRACE(tooLong ? "over 1023 bytes" : "outside code page 932");
+        Scratch scratch(tooLong ? L"bad_no_box_long" : L"bad_no_box_outside");
+        std::wstring store = scratch.store + L"\U00020BB7田\\";
+        if (tooLong) {
+            store = scratch.store;
+            for (int i = 0; i < 4; ++i)
+                store += std::wstring(250, static_cast<wchar_t>(L'k' + i)) + L"\\";
+            ASSERT_GT(Cp932(store).size(), 1023u);
+        }
+        MakeFolders(store);
+        MakeFile(L"\\\\?\\" + store + L"Outbox.dbx", 2048);
+        const std::string profile = Profile(scratch.store, "", "", "1");
+        scratch.WriteIni(profile);
+        SetIdentity(L"{BAD-NO-BOX}", store);
+
+        e2e::Run run(scratch.exe);
+        HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
+        ASSERT_NE(warning, nullptr);
+        EXPECT_EQ(driver::Control(warning, lblFileName).text, store);
+        EXPECT_FALSE(driver::Control(warning, chkNoCheck).visible) << "the box is offered";
+        // Ticked all the same, closing must record nothing.
+        SendMessageW(GetDlgItem(warning, chkNoCheck), BM_SETCHECK, BST_CHECKED, 0);
+        driver::ClickId(warning, cmdClose);
+        driver::WaitForWindowGone(warning, 5000);
+        const Outcome outcome = Finish(run);
+        ExpectNormalEnd(outcome, scratch);
+        EXPECT_EQ(AfterSettings(scratch),
+                  (std::vector<std::wstring>{L"GUID取得：{BAD-NO-BOX}",
+                                             Logged(L"Store Root取得：" + store),
+                                             FileLine(L"Outbox.dbx", 2, kWarned), kEndLine}));
+        EXPECT_EQ(scratch.IniBytes(), profile);
+    }
+}
+
+namespace {
+
+std::vector<HWND> ExplorerWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (wcscmp(name, L"ExplorerWClass") == 0 && IsWindowVisible(window)) {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// The caption of the Explorer window opened since `before`, once it shows
+// `expected` (the name of the folder it has opened), or the last caption seen
+// when it does not within the time.
+std::wstring OpenedFolderName(const std::vector<HWND>& before, const std::wstring& expected) {
+    std::wstring caption = L"(no Explorer window)";
+    for (int i = 0; i < 300 && caption != expected; ++i) {
+        Sleep(50);
+        for (HWND window : ExplorerWindows()) {
+            if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+            caption = driver::WindowText(window);
+            if (caption == expected) PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    for (HWND window : ExplorerWindows()) {
+        if (std::find(before.begin(), before.end(), window) == before.end()) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    return caption;
+}
+
+}  // namespace
+
+// Explorer cuts its command line at commas (and, on Windows, at equals signs)
+// and knows no "\\?\" form. A path too long for Explorer opens nothing: the
+// user is told so, and the warning stays open.
+TEST(BadStore, TheFolderButtonOpensExactlyTheStoreInWinesExplorer) {
+    Scratch scratch(L"bad_explorer");
+    scratch.WriteIni(Profile(scratch.store, "", "", "1"));
+    CreateDirectoryW((scratch.dir + L"mail").c_str(), nullptr);  // what a cut at the comma opens
+    const std::wstring tooLong =
+        scratch.dir + std::wstring(130, L'q') + L"\\" + std::wstring(130, L'r') + L"\\";
+    const struct {
+        std::wstring recorded;
+        std::wstring opened;  // the folder's name; empty: an error message instead
+    } rows[] = {
+        {scratch.dir + L"mail,old\\", L"mail,old"},
+        {scratch.dir + L"a&b c=d\\", L"a&b c=d"},
+        {L"\\\\?\\" + scratch.dir + L"long form\\", L"long form"},
+        {tooLong, L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Cp932(row.recorded));
+        const std::wstring folder =
+            row.recorded.rfind(L"\\\\?\\", 0) == 0 ? row.recorded.substr(4) : row.recorded;
+        MakeFolders(folder);
+        MakeFile(L"\\\\?\\" + folder + L"Outbox.dbx", 2048);
+        SetIdentity(L"{BAD-EXPLORER}", row.recorded);
+        const std::vector<HWND> before = ExplorerWindows();
+
+        e2e::Run run(scratch.exe);
+        HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
+        ASSERT_NE(warning, nullptr);
+        driver::ClickId(warning, cmdFolderOpen);
+        if (!row.opened.empty()) {
+            EXPECT_EQ(OpenedFolderName(before, row.opened), row.opened);
+        } else {
+            HWND message =
+                driver::WaitForWindow(run.process(), driver::WindowKind::ErrorMessage, 10000);
+            ASSERT_NE(message, nullptr) << "no word that the folder cannot be opened";
+            const std::wstring text = driver::MessageText(message);
+            EXPECT_EQ(ErrorNumber(text), static_cast<unsigned long>(ERROR_FILENAME_EXCED_RANGE))
+                << Cp932(text);
+            EXPECT_NE(text.find(folder), std::wstring::npos) << Cp932(text);
+            driver::AnswerMessage(message);
+            driver::WaitForWindowGone(message, 5000);
+            EXPECT_TRUE(IsWindowVisible(warning));
+            EXPECT_EQ(ExplorerWindows(), before) << "an Explorer window opened";
+        }
+        driver::ClickId(warning, cmdClose);
+        driver::WaitForWindowGone(warning, 5000);
+        ExpectNormalEnd(Finish(run), scratch);
+    }
 }

@@ -41,6 +41,9 @@ void MakeFile(const std::wstring& path, std::uint64_t length) {
 }
 
 void RemoveTree(const std::wstring& path) {
+    // In the "\\?\" form, names with a final dot or space and paths past
+    // MAX_PATH are removed too.
+    if (path.rfind(L"\\\\", 0) != 0) return RemoveTree(L"\\\\?\\" + path);
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {

@@ -489,7 +489,9 @@ TEST(WarningWindow, ClosingThroughTheFrameRecordsNothingThoughTheBoxIsTicked) {
               (std::vector<std::wstring>{FileLine(L"Inbox", L"1048576", kWarned), kEnd}));
 }
 
-TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheBarePathAndStaysOpen) {
+// The path is quoted: Explorer would cut it at a comma (see BadStore for the
+// folder that Wine's own Explorer opens).
+TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStaysOpen) {
     Scratch scratch(L"window_explorer");
     const std::wstring store = scratch.dir + Utf16("Outlook Express メール 保存\\");
     CreateDirectoryW(store.c_str(), nullptr);
@@ -519,7 +521,7 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheBarePathAndStaysO
     for (const auto& [program, commandLine] : starts) {
         EXPECT_EQ(_wcsicmp(program.c_str(), SystemExplorer().c_str()), 0)
             << "started " << Cp932(program);
-        EXPECT_EQ(commandLine, L"explorer " + store);
+        EXPECT_EQ(commandLine, L"explorer \"" + store + L"\"");
     }
     EXPECT_EQ(scratch.IniBytes(), profile);
 }

@@ -29,7 +29,22 @@ TEST(CanRecordExemption, RefusesNamesThatCannotStandAsTheirOwnKey) {
         {L"", false},
     };
     for (const auto& [name, expected] : rows) {
-        EXPECT_EQ(CanRecordExemption(name), expected) << Cp932(name);
+        EXPECT_EQ(CanRecordExemption(name, L"C:\\Store\\"), expected) << Cp932(name);
+    }
+}
+
+// The store path is the entry's value: the profile must give it back whole.
+TEST(CanRecordExemption, RefusesStorePathsTheProfileCannotGiveBack) {
+    const std::wstring longest = L"C:\\" + std::wstring(509, L'メ') + L"m\\";  // 1023 bytes
+    const std::pair<std::wstring, bool> rows[] = {
+        {L"C:\\Store\\", true},
+        {longest, true},
+        {L"C:\\" + std::wstring(510, L'メ') + L"\\", false},  // 1024 bytes
+        {L"C:\\Users\\\U00020BB7田\\", false},                // not in code page 932
+        {L"C:\\Users\\Müller\\", false},                      // stored as "Muller"
+    };
+    for (const auto& [store, expected] : rows) {
+        EXPECT_EQ(CanRecordExemption(L"Inbox", store), expected) << Cp932(store).size() << " bytes";
     }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "check_run/run_state.h"
+#include "platform/failure.h"
 #include "test_files.h"
 
 using testfiles::Cp932;
@@ -114,7 +115,7 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
     };
     const std::wstring found = std::wstring(L"GUID取得：") + kIdentity;
     const std::wstring noRoot = L"Store Root が見つかりません";
-    const std::wstring longest = L"C:\\" + std::wstring(251, L'm') + L"\\";  // 255 bytes
+    const std::wstring longest = L"C:\\" + std::wstring(2000, L'm') + L"\\";
     const Row rows[] = {
         {kIdentity,
          kIdentity,
@@ -132,11 +133,11 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
          {found, L"Store Root取得：C:\\メール\\"}},
         {kIdentity,
          kIdentity,
-         L"%TMP%%TEMP%",
+         L"%TMP%%TEMP%\\\\server\\share",
          {{L"TMP", std::nullopt}, {L"TEMP", std::nullopt}},
          StoreOutcome::Found,
-         L"\\",
-         {found, L"Store Root取得：\\"}},
+         L"\\\\server\\share\\",
+         {found, L"Store Root取得：\\\\server\\share\\"}},
         {kIdentity,
          kIdentity,
          longest,
@@ -144,14 +145,13 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
          StoreOutcome::Found,
          longest,
          {found, L"Store Root取得：" + longest}},
-        {kIdentity, kIdentity, longest + L"m", {}, StoreOutcome::NoStoreRoot, L"", {found, noRoot}},
         {kIdentity,
          kIdentity,
-         L"C:\\" + std::wstring(126, L'メ') + L"m",
+         L"C:\\" + std::wstring(126, L'メ') + L"m",  // 256 bytes, read whole
          {},
-         StoreOutcome::NoStoreRoot,
-         L"",
-         {found, noRoot}},  // 256 bytes
+         StoreOutcome::Found,
+         L"C:\\" + std::wstring(126, L'メ') + L"m\\",
+         {found, L"Store Root取得：C:\\" + std::wstring(126, L'メ') + L"m\\"}},
         {kIdentity, kIdentity, std::nullopt, {}, StoreOutcome::NoStoreRoot, L"", {found, noRoot}},
         {kIdentity,
          L"{00000000-0000-0000-0000-000000000000}",
@@ -196,6 +196,40 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
         std::vector<std::string> expectedLog;
         for (const std::wstring& line : row.log) expectedLog.push_back(Cp932(line));
         EXPECT_EQ(LogMessages(log.Bytes()), expectedLog) << what;
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+}
+
+// Only a full path names a folder whatever the current drive and folder are;
+// anything else, what references leave empty included, ends the run.
+TEST(LocateStore, AStoreRootThatIsNoFullPathEndsTheRun) {
+    const std::pair<const wchar_t*, bool> rows[] = {
+        {L"C:\\Mail", true},        {L"c:/Mail/", true},      {L"\\\\server\\share", true},
+        {L"\\\\?\\C:\\Mail", true}, {L"%TMP%", false},        {L"Mail\\store", false},
+        {L"C:Mail", false},         {L"\\Mail", false},       {L"/Mail", false},
+        {L"\\\\", false},           {L"\\\\\\server", false}, {L"1:\\Mail", false},
+    };
+    TempPath log(L"store_location.log");
+    ScopedEnvironment environment({{L"TMP", std::nullopt}});
+    for (const auto& [recorded, full] : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+        SetText(kIdentities, L"Default User ID", kIdentity, REG_SZ);
+        SetText(std::wstring(kIdentities) + L"\\" + kIdentity +
+                    L"\\Software\\Microsoft\\Outlook Express\\5.0",
+                L"Store Root", recorded);
+        RunState = RunStateData{};
+        RunState.LogPath = log.path();
+        if (full) {
+            EXPECT_EQ(LocateStore(), StoreOutcome::Found) << Cp932(recorded);
+            continue;
+        }
+        try {
+            LocateStore();
+            ADD_FAILURE() << "accepted " << Cp932(recorded);
+        } catch (const platform::RunFailure& failure) {
+            EXPECT_EQ(failure.number, static_cast<unsigned long>(ERROR_BAD_PATHNAME));
+            EXPECT_NE(failure.context.find(recorded), std::wstring::npos) << Cp932(failure.context);
+        }
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
 }
