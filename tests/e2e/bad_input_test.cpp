@@ -891,18 +891,19 @@ TEST(BadStore, AStorePathTheProfileCannotHoldGetsNoCheckBox) {
 
 namespace {
 
+// A named callback: on i686 a lambda does not convert to a stdcall one.
+BOOL CALLBACK CollectExplorerWindow(HWND window, LPARAM list) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (wcscmp(name, L"ExplorerWClass") == 0 && IsWindowVisible(window)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> ExplorerWindows() {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (wcscmp(name, L"ExplorerWClass") == 0 && IsWindowVisible(window)) {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectExplorerWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
