@@ -1,5 +1,5 @@
 // The process entry: runs the check, and turns a failure into the error
-// message and a nonzero exit status.
+// message and exit status 1.
 #include <windows.h>
 
 #include "check_run/main.h"
@@ -7,16 +7,15 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
-        Main();
+        return Main();
     } catch (const platform::RunFailure& failure) {
         platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
-        return 1;
+        return kFailed;
     } catch (const std::bad_alloc&) {
         platform::ShowErrorMessage(L"Tarnwick",
                                    platform::FailureMessageText(
                                        {ERROR_NOT_ENOUGH_MEMORY,
                                         platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""}));
-        return 1;
+        return kFailed;
     }
-    return 0;
 }

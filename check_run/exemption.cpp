@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "platform/text.h"
 #include "support/profile_file.h"
@@ -30,11 +31,49 @@ bool CanRecordExemption(const std::wstring& folderName, const std::wstring& stor
     return platform::FitsAnsi(folderName);
 }
 
-bool IsExempted(const std::wstring& folderName) {
-    return CanRecordExemption(folderName, RunState.StoreRoot) &&
-           ReadIniString(RunState.IniPath, kNoCheckSection, folderName) == RunState.StoreRoot;
+namespace {
+
+// Key names as the profile service compares them: letter case ignored, one
+// character at a time.
+bool SameKey(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    auto upper = [](const std::wstring& text) {
+        std::wstring result(text.size(), L'\0');
+        if (!text.empty()) {
+            LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(),
+                         static_cast<int>(text.size()), result.data(),
+                         static_cast<int>(result.size()));
+        }
+        return result;
+    };
+    return upper(a) == upper(b);
 }
 
-void RecordExemption() {
-    WriteIniString(RunState.IniPath, kNoCheckSection, RunState.FolderName, RunState.StoreRoot);
+}  // namespace
+
+bool IsExempted(const std::wstring& folderName) {
+    if (!CanRecordExemption(folderName, RunState.StoreRoot)) return false;
+    if (!RunState.ExemptionsRead) {
+        // Each value as the reader gives it for its key: the first of keys
+        // that differ only in letter case stands for all of them.
+        for (const std::wstring& key : ReadIniKeys(RunState.IniPath, kNoCheckSection)) {
+            RunState.Exemptions.emplace_back(key,
+                                             ReadIniString(RunState.IniPath, kNoCheckSection, key));
+        }
+        RunState.ExemptionsRead = true;
+    }
+    for (const auto& [key, storeRoot] : RunState.Exemptions) {
+        if (SameKey(key, folderName)) return storeRoot == RunState.StoreRoot;
+    }
+    return false;
+}
+
+unsigned long RecordExemption() {
+    const unsigned long error =
+        StoreProfileValue(kNoCheckSection, RunState.FolderName, RunState.StoreRoot);
+    if (error == ERROR_SUCCESS && RunState.ExemptionsRead) {
+        RunState.Exemptions.emplace(RunState.Exemptions.begin(), RunState.FolderName,
+                                    RunState.StoreRoot);
+    }
+    return error;
 }

@@ -14,7 +14,10 @@
 bool CanRecordExemption(const std::wstring& folderName, const std::wstring& storeRoot);
 
 // True when "No Check" holds exactly the current store path for the folder.
+// The section is read on the first call of a run (RunState.Exemptions): the
+// file may be locked or rewritten by others later, while windows are open.
 bool IsExempted(const std::wstring& folderName);
 
-// Records the current store path for the current folder.
-void RecordExemption();
+// Records the current store path for the current folder. Returns 0 when it
+// was stored, or the Windows error number (see StoreProfileValue).
+unsigned long RecordExemption();

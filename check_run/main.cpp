@@ -4,18 +4,32 @@
 #include "check_run/settings_load.h"
 #include "check_run/store_location.h"
 #include "check_run/store_scan.h"
+#include "platform/failure.h"
+#include "platform/run_lock.h"
 #include "platform/system.h"
 #include "support/run_log.h"
 
-void Main() {
+int Main() {
     const platform::ExeLocation exe = platform::ExeFolderAndBaseName();
     // The backslash is added even after a root folder's own: "C:\\Tarnwick.ini"
     // is still a valid path.
     RunState.IniPath = exe.folder + L"\\" + exe.baseName + L".ini";
     RunState.LogPath = exe.folder + L"\\" + exe.baseName + L".log";
 
-    WriteLog(RunState.LogPath, L"Tarnwick 起動", kLogNew);
-    LoadSettings();
-    if (LocateStore() == StoreOutcome::Found) ScanStore();
-    WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
+    // A second start while a check is under way (a Startup shortcut and a
+    // logon script, a double click) leaves the log and the profile to it.
+    const platform::RunLock lock(exe.folder, exe.baseName);
+    if (!lock.held()) return kAlreadyRunning;
+    try {
+        WriteLog(RunState.LogPath, L"Tarnwick 起動", kLogNew);
+        LoadSettings();
+        if (LocateStore() == StoreOutcome::Found) ScanStore();
+        WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
+    } catch (const platform::RunFailure& failure) {
+        // Shown while the lock is held: until the message is answered, the
+        // log is this run's.
+        platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
+        return kFailed;
+    }
+    return RunState.NotStored ? kNotStored : kChecked;
 }

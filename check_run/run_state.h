@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct RunStateData {
     std::wstring IniPath;
@@ -17,6 +19,12 @@ struct RunStateData {
     std::wstring FolderName;          // folder file being examined, without extension
     std::wstring SizeKbText;          // its size in kilobytes, decimal digits
     bool NoCheckChosen = false;       // set by the window's close button with the box ticked
+    bool NotStored = false;           // a default or an exemption could not be stored
+    // "No Check" as it stood when the first folder file was looked up in it:
+    // each key with its value, read once, so that later faults of the file
+    // cannot cost an exemption already there.
+    bool ExemptionsRead = false;
+    std::vector<std::pair<std::wstring, std::wstring>> Exemptions;
 };
 
 extern RunStateData RunState;

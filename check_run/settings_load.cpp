@@ -1,5 +1,8 @@
 #include "check_run/settings_load.h"
 
+#include <windows.h>
+
+#include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "support/profile_file.h"
@@ -38,38 +41,52 @@ std::optional<std::int32_t> ParseWholeNumber(const std::wstring& text, bool* too
 
 namespace {
 
+// A default that did not reach the profile: the run goes on with it, and
+// says so in the log and in its exit status.
+void StoreDefault(const wchar_t* section, const wchar_t* key, const std::wstring& value,
+                  const std::wstring& logLine) {
+    const unsigned long error = StoreProfileValue(section, key, value);
+    WriteLog(RunState.LogPath, logLine, kLogAppend);
+    if (error == ERROR_SUCCESS) return;
+    RunState.NotStored = true;
+    WriteLog(RunState.LogPath,
+             L"既定値を保存できません：[" + std::wstring(section) + L"] " + key + L" エラー番号 " +
+                 std::to_wstring(error),
+             kLogAppend);
+}
+
 std::int32_t LoadNumber(const wchar_t* section, const wchar_t* key, std::int32_t fallback,
                         const wchar_t* label) {
-    std::wstring text = ReadIniString(RunState.IniPath, section, key);
-    std::int32_t value = fallback;
+    // Whole: a number cut to the reader's length could pass for another.
+    const std::wstring text = ReadIniValue(RunState.IniPath, section, key);
     if (text.empty()) {
-        WriteIniString(RunState.IniPath, section, key, std::to_wstring(fallback));
-    } else {
-        bool tooLarge = false;
-        std::optional<std::int32_t> parsed = ParseWholeNumber(text, &tooLarge);
-        if (!parsed) {
-            const std::wstring context = L"設定 [" + std::wstring(section) + L"] " + key + L"=" +
-                                         text + L" (" + RunState.IniPath + L")";
-            if (tooLarge) {
-                throw platform::RunFailure{platform::kNumberTooLarge,
-                                           L"設定値が大きすぎます。-2147483648 から 2147483647 "
-                                           L"までの整数を指定して下さい。",
-                                           context};
-            }
-            throw platform::RunFailure{platform::kNotANumber, L"設定値が整数ではありません。",
+        StoreDefault(section, key, std::to_wstring(fallback), label + std::to_wstring(fallback));
+        return fallback;
+    }
+    bool tooLarge = false;
+    std::optional<std::int32_t> parsed = ParseWholeNumber(text, &tooLarge);
+    if (!parsed) {
+        bool cut = false;
+        const std::wstring shown = CutToReadLimit(text, &cut) + (cut ? L"…" : L"");
+        const std::wstring context = L"設定 [" + std::wstring(section) + L"] " + key + L"=" +
+                                     shown + L" (" + RunState.IniPath + L")";
+        if (tooLarge) {
+            throw platform::RunFailure{platform::kNumberTooLarge,
+                                       L"設定値が大きすぎます。-2147483648 から 2147483647 "
+                                       L"までの整数を指定して下さい。",
                                        context};
         }
-        value = *parsed;
+        throw platform::RunFailure{platform::kNotANumber, L"設定値が整数ではありません。", context};
     }
-    WriteLog(RunState.LogPath, label + std::to_wstring(value), kLogAppend);
-    return value;
+    WriteLog(RunState.LogPath, label + std::to_wstring(*parsed), kLogAppend);
+    return *parsed;
 }
 
 std::wstring LoadText(const wchar_t* key, const wchar_t* fallback, const wchar_t* label) {
-    std::wstring value = ReadIniString(RunState.IniPath, kMainSection, key);
+    const std::wstring value = ReadIniString(RunState.IniPath, kMainSection, key);
     if (value.empty()) {
-        value = fallback;
-        WriteIniString(RunState.IniPath, kMainSection, key, value);
+        StoreDefault(kMainSection, key, fallback, label + std::wstring(fallback));
+        return fallback;
     }
     WriteLog(RunState.LogPath, label + value, kLogAppend);
     return value;

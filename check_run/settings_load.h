@@ -6,7 +6,10 @@
 
 // Fills the five settings of RunState from the profile, writing back the
 // default of every setting that is missing or empty, and logs each value.
-// A number setting that is not a whole number in 32 bits ends the run.
+// A default that could not be stored is used all the same: a log line with
+// the error number follows its value, and RunState.NotStored is set. A number
+// setting that is not a whole number in 32 bits ends the run, as does a
+// profile that a write would damage (see StoreProfileValue).
 void LoadSettings();
 
 // A whole number in signed 32 bits: optional spaces, an optional sign, decimal

@@ -1,10 +1,13 @@
 #include "check_run/store_scan.h"
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "check_run/exemption.h"
 #include "check_run/run_state.h"
+#include "platform/failure.h"
 #include "platform/system.h"
 #include "support/run_log.h"
 #include "warning_window/warning_window.h"
@@ -17,6 +20,26 @@ namespace {
 
 void LogFile(const std::wstring& name, const wchar_t* verdict) {
     WriteLog(RunState.LogPath, name + L"  サイズ：" + RunState.SizeKbText + verdict, kLogAppend);
+}
+
+// Stores the exemption the user has just chosen. One that did not take is
+// logged and shown, and the scan goes on with the other folder files.
+void RecordChoice() {
+    const unsigned long error = RecordExemption();
+    if (error == ERROR_SUCCESS) {
+        WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
+        return;
+    }
+    RunState.NotStored = true;
+    WriteLog(RunState.LogPath,
+             L"チェック省略を保存できません：エラー番号 " + std::to_wstring(error), kLogAppend);
+    platform::ShowErrorMessage(
+        L"Tarnwick",
+        platform::FailureMessageText(
+            {error, platform::SystemErrorText(error),
+             L"「次回から この個人用フォルダのサイズチェックを行わない」を保存できませんでした。"
+             L"次回もこのフォルダの警告が表示されます。\r\n" +
+                 RunState.FolderName + L"\r\n" + RunState.IniPath}));
 }
 
 }  // namespace
@@ -44,7 +67,6 @@ void ScanStore() {
 
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
-        if (RunState.NoCheckChosen)
-            WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
+        if (RunState.NoCheckChosen) RecordChoice();
     }
 }

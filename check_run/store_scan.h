@@ -4,7 +4,9 @@
 
 // Measures every mail folder file of RunState.StoreRoot, logs one line for
 // each, and shows the warning window for each one at or above the warning
-// size that the user has not exempted.
+// size that the user has not exempted. An exemption ticked in a window that
+// cannot be stored is logged with its error number, shown in an error
+// message, and sets RunState.NotStored; the scan goes on.
 void ScanStore();
 
 // Bytes to kilobytes of 1024, rounded up, without overflow at any length.

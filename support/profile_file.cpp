@@ -2,23 +2,116 @@
 
 #include <windows.h>
 
+#include "platform/scoped.h"
 #include "platform/text.h"
 
-using platform::FromAnsi;
-using platform::ToAnsi;
+namespace {
+
+// Values are read up to 1023 bytes in the ANSI code page, whole characters
+// only: the texts of the profile, and exemptions, are documented so.
+constexpr size_t kReadLimitBytes = 1023;
+
+// Calls `read` with ever larger buffers until the text it reports fits with
+// room to spare: the service gives no other sign that it cut the text.
+// `spare` is what the service keeps for the end (1 for a value, 2 for a list).
+template <typename Read>
+std::wstring ReadWhole(Read read, DWORD spare) {
+    std::wstring buffer(1024, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = read(buffer.data(), size);
+        if (length + spare < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace
+
+std::wstring ReadIniValue(const std::wstring& path, const std::wstring& section,
+                          const std::wstring& key) {
+    return ReadWhole(
+        [&](wchar_t* buffer, DWORD size) {
+            return GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, size,
+                                            path.c_str());
+        },
+        1);
+}
+
+std::wstring CutToReadLimit(const std::wstring& text, bool* cut) {
+    *cut = false;
+    if (platform::ToAnsi(text).size() <= kReadLimitBytes) return text;
+    size_t bytes = 0;
+    for (size_t at = 0; at < text.size();) {
+        // A surrogate pair is one character: never split it.
+        const size_t width = IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
+        bytes += platform::ToAnsi(text.substr(at, width)).size();
+        if (bytes > kReadLimitBytes) {
+            *cut = true;
+            return text.substr(0, at);
+        }
+        at += width;
+    }
+    return text;
+}
 
 std::wstring ReadIniString(const std::wstring& path, const std::wstring& section,
                            const std::wstring& key) {
-    char buffer[1024] = {};
-    GetPrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(), "", buffer,
-                             sizeof buffer, ToAnsi(path).c_str());
-    return FromAnsi(buffer);
+    bool cut = false;
+    return CutToReadLimit(ReadIniValue(path, section, key), &cut);
 }
 
-int WriteIniString(const std::wstring& path, const std::wstring& section, const std::wstring& key,
-                   const std::wstring& value) {
+std::vector<std::wstring> ReadIniKeys(const std::wstring& path, const std::wstring& section) {
+    const std::wstring list = ReadWhole(
+        [&](wchar_t* buffer, DWORD size) {
+            return GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer, size,
+                                            path.c_str());
+        },
+        2);
+    std::vector<std::wstring> keys;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = list.find(L'\0', at);
+        const size_t stop = end == std::wstring::npos ? list.size() : end;
+        if (stop > at) keys.push_back(list.substr(at, stop - at));
+        at = stop + 1;
+    }
+    return keys;
+}
+
+unsigned long WriteIniString(const std::wstring& path, const std::wstring& section,
+                             const std::wstring& key, const std::wstring& value) {
     const bool outerSpace = !value.empty() && (value.front() == L' ' || value.back() == L' ');
     const std::wstring stored = outerSpace ? L"\"" + value + L"\"" : value;
-    return WritePrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
-                                      ToAnsi(stored).c_str(), ToAnsi(path).c_str());
+    unsigned long error = ERROR_SUCCESS;
+    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), stored.c_str(), path.c_str())) {
+        error = GetLastError();
+    }
+    // A service that keeps the file in a cache may still hold the new value
+    // after failing to save it: drop the cache, so that the value is read
+    // from the file. The service also reports no error for a save whose data
+    // did not reach the disk; only the read tells.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());
+    if (ReadIniString(path, section, key) == value) return ERROR_SUCCESS;
+    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+bool RewriteKeepsBytes(const std::wstring& path) {
+    // Opened as the profile service opens it.
+    platform::ScopedHandle file(CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return true;
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got != 0) {
+        // The conversions below count in int: a file past that is no text.
+        if (bytes.size() + got > 0x7FFFFFFF) return false;
+        bytes.append(chunk, got);
+    }
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return true;
+    if (bytes.find('\0') != std::string::npos) return false;
+    return platform::ToAnsi(platform::FromAnsi(bytes)) == bytes;
 }

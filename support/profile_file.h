@@ -1,15 +1,42 @@
-// mdlIniFle: the profile file, through the system's profile service.
+// mdlIniFle: the profile file, through the system's profile service. The file
+// is named by its real path (the wide functions); its text keeps the encoding
+// it has: a new file, or one without a UTF-16 byte order mark, is read and
+// written in the ANSI code page.
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The key's value, or the empty text when the file, section or key is missing
-// or the value is empty. Values longer than 1023 bytes come back cut.
+// or the value is empty. Values longer than 1023 bytes in the ANSI code page
+// come back cut to the whole characters that fit in 1023 bytes.
 std::wstring ReadIniString(const std::wstring& path, const std::wstring& section,
                            const std::wstring& key);
 
-// Writes the key, creating file and section as needed. A value with a leading
-// or trailing space is stored in double quotes, which the reader removes.
-// Returns the service's success indicator; callers ignore it.
-int WriteIniString(const std::wstring& path, const std::wstring& section, const std::wstring& key,
-                   const std::wstring& value);
+// The same, whole, however long.
+std::wstring ReadIniValue(const std::wstring& path, const std::wstring& section,
+                          const std::wstring& key);
+
+// The text cut as ReadIniString cuts a value; `cut` tells whether anything was.
+std::wstring CutToReadLimit(const std::wstring& text, bool* cut);
+
+// The names of the keys that have a value in the section, in file order.
+std::vector<std::wstring> ReadIniKeys(const std::wstring& path, const std::wstring& section);
+
+// Writes the key, creating file and section as needed, and reads it back from
+// the file itself (the service's cache is dropped first). A value with a
+// leading or trailing space is stored in double quotes, which the reader
+// removes. Returns 0 when ReadIniString now gives the value, otherwise the
+// Windows error number of the failure (ERROR_WRITE_FAULT when the service
+// reported none).
+unsigned long WriteIniString(const std::wstring& path, const std::wstring& section,
+                             const std::wstring& key, const std::wstring& value);
+
+// False when a write through the service would change other bytes of the
+// file than the key's: the service reads the whole file in the ANSI code page
+// and writes all of it back, so a file whose bytes do not survive that trip
+// (UTF-8, binary data, a NUL byte) would be damaged. True for a file that is
+// missing or cannot be read (there is nothing to damage that the write could
+// reach), for UTF-16 with its byte order mark (kept in UTF-16) and for text
+// that the trip gives back byte for byte.
+bool RewriteKeepsBytes(const std::wstring& path);

@@ -187,7 +187,6 @@ void OnClose(HWND window) {
     HWND box = GetDlgItem(window, chkNoCheck);
     if (IsWindowVisible(box) && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         RunState.NoCheckChosen = true;
-        RecordExemption();
     }
     EndDialog(window, 0);
 }

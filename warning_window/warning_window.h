@@ -4,8 +4,8 @@
 #include <string>
 
 // Shows frmWarning for the folder file in RunState and returns when the user
-// has closed it. Sets RunState.NoCheckChosen and records the exemption when
-// the user closed it with cmdClose and the box ticked.
+// has closed it. Sets RunState.NoCheckChosen when the user closed it with
+// cmdClose and the box ticked; the caller records the exemption.
 void ShowWarningWindow();
 
 // A whole number as "#,###,##0": digits grouped in threes, a leading minus.

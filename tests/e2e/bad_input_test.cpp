@@ -1,18 +1,17 @@
 // Bad input and faults around the run, seen from outside. Every case must end
-// in one of two ways: a normal run (exit status 0, the end line), or one error
-// message naming the failure by a number and a description, with a nonzero
-// exit status and no end line. Never a crash, a hang, a lost setting or a lost
-// exemption: each case also checks the profile afterwards.
+// in one of these ways: a normal run (exit status 0, the end line), or one
+// error message naming the failure by a number and a description, with a
+// nonzero exit status and no end line; for the profile's own faults (see the
+// block at the end) also a run to the end line with status 2, and a second
+// copy that does nothing with status 3. Never a crash, a hang, a lost setting
+// or a lost exemption: each case also checks the profile afterwards.
 //
 // Bad input                                     Outcome
 // --------------------------------------------  ---------------------------------------------
-// profile: binary garbage only                  normal; defaults used, written, read back
-// profile: binary garbage, then sections        normal; settings and exemption read and kept
 // profile: a 1 MB line (ASCII; double-byte)     normal; cut to 1023 bytes (511 characters),
 //                                               keys after it read, nothing written
-// profile: UTF-8 with byte order mark           normal; Wine reads it as UTF-8: Japanese values
-//                                               and the exemption read right; defaults added
-//                                               in UTF-8, the mark kept
+// profile: UTF-8 with byte order mark, every    normal; Wine reads it as UTF-8: Japanese values
+//   setting present                               and the exemption read right; nothing written
 // number " 3000000 " quoted, or unquoted        normal; 3000000
 // number "+3000000", "0003000000", "010"        normal; 3000000, 3000000, 10 (not octal)
 // number -2147483648, 2147483647, and the       normal; logged exactly
@@ -20,6 +19,9 @@
 // number "1048576.5", "3000000.0", "1e6",       error 13 (not a whole number); the log stops
 //   "1,048,576", binary bytes                     before that setting
 // number 2147483648, -2147483649                error 6 (beyond 32 bits)
+// number past the reader's 1023 bytes: 1,100    read whole: 3000000; error 6; error 13
+//   zeros then 3000000, 1 then 1,100 zeros,
+//   "1048576", 1,100 spaces, "x"
 // Store Root REG_EXPAND_SZ "%UserProfile%\..."  normal; expanded by the program, scanned
 // Store Root REG_DWORD 0                        normal; "Store Root が見つかりません"
 // Store Root REG_DWORD 0x00636261 ("abc")       error 161 (not a full path); no store line
@@ -37,9 +39,8 @@
 // log held open without sharing                 error 32; profile untouched
 // log held open by a viewer sharing read/write  normal
 // log locked while a warning is open, ticked    error 32; the new exemption is kept
-// profile held open without sharing             normal with the defaults; profile untouched
 //
-// The store, the registry and Explorer (the last block):
+// The store, the registry and Explorer (a block of its own near the end):
 // identity of 256 bytes; store path of 256     normal; read whole and scanned; the log
 //   bytes, past MAX_PATH, outside code page       shows '?' for what code page 932 lacks
 //   932; keys the user may only read
@@ -263,6 +264,11 @@ TEST(BadProfile, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
         {"LimitSize", "\x89\xFF\x01\x7F\x80", std::nullopt, platform::kNotANumber},
         {"LimitSize", "2147483648", std::nullopt, platform::kNumberTooLarge},
         {"Visible", "-2147483649", std::nullopt, platform::kNumberTooLarge},
+        // Longer than the reader's 1023 bytes: read whole, never as a part.
+        {"WarningSize", "1048576" + std::string(1100, ' ') + "x", std::nullopt,
+         platform::kNotANumber},
+        {"LimitSize", std::string(1100, '0') + "3000000", 3000000, 0},
+        {"Visible", "1" + std::string(1100, '0'), std::nullopt, platform::kNumberTooLarge},
     };
     const std::map<std::string, std::wstring> labels = {
         {"LimitSize", L"制限サイズ取得："},
@@ -297,41 +303,6 @@ TEST(BadProfile, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
     }
 }
 
-TEST(BadProfile, GarbageNeverCostsASetting) {
-    const std::string garbage = Garbage(4096);
-    for (const bool withSettings : {false, true}) {
-        SCOPED_TRACE(withSettings ? "garbage, then sections" : "garbage only");
-        Scratch scratch(withSettings ? L"bad_garbage_settings" : L"bad_garbage");
-        SetIdentity(L"{BAD-GARBAGE}", scratch.store);
-        MakeFile(scratch.store + kInbox + L".dbx", 2048);
-        std::string profile = garbage;
-        if (withSettings) {
-            profile += "\r\n[Tarnwick]\r\nLimitSize=3000000\r\nWarningSize=1\r\n[No Check]\r\n" +
-                       Cp932(kInbox) + "=" + Cp932(scratch.store) + "\r\n";
-        }
-        scratch.WriteIni(profile);
-
-        // The first run writes the missing defaults, the second must read
-        // everything back and write nothing.
-        const Outcome first = RunToEnd(scratch);
-        ExpectNormalEnd(first, scratch);
-        const auto firstLog = scratch.LogMessages();
-        const std::string rewritten = scratch.IniBytes();
-        const Outcome second = RunToEnd(scratch);
-        ExpectNormalEnd(second, scratch);
-        EXPECT_EQ(scratch.LogMessages(), firstLog);
-        EXPECT_TRUE(scratch.IniBytes() == rewritten) << "the second run rewrote the profile";
-
-        ASSERT_GE(firstLog.size(), 3u);
-        EXPECT_EQ(firstLog[1],
-                  withSettings ? L"制限サイズ取得：3000000" : L"制限サイズ取得：2097152");
-        EXPECT_EQ(firstLog[3], L"警告タイトル取得：WARNING!");
-        EXPECT_EQ(FileLines(scratch),
-                  std::vector<std::wstring>{FileLine(std::wstring(kInbox) + L".dbx", 2,
-                                                     withSettings ? kExempted : kBelow)});
-    }
-}
-
 TEST(BadProfile, AMegabyteLineIsCutAndTheKeysAfterItStillRead) {
     Scratch scratch(L"bad_long_line");
     ClearIdentities();
@@ -357,45 +328,39 @@ TEST(BadProfile, AMegabyteLineIsCutAndTheKeysAfterItStillRead) {
 }
 
 // Wine's profile service recognises the UTF-8 byte order mark: it reads the
-// file as UTF-8, hands the program code page 932 as always, and writes new
-// keys back in UTF-8 with the mark kept.
+// file as UTF-8 and hands the program the text as always. Nothing is missing
+// here, so nothing is written (a write would be refused, see
+// ProfileWrite.AProfileThatAWriteWouldDamageIsNeverWritten).
 TEST(BadProfile, Utf8WithByteOrderMarkIsReadAsUtf8) {
     Scratch scratch(L"bad_bom");
     SetIdentity(L"{BAD-BOM}", scratch.store);
     MakeFile(scratch.store + kInbox + L".dbx", 2048);
     MakeFile(scratch.store + L"下書き.dbx", 0);
-    const std::string utf8Lines[] = {"[Tarnwick]",    "LimitSize=3000000",
-                                     "WarningSize=1", "WarningTitle=警告",
-                                     "[No Check]",    "受信トレイ=" + Utf8(scratch.store)};
+    const std::string utf8Lines[] = {"[Tarnwick]",
+                                     "LimitSize=3000000",
+                                     "WarningSize=1",
+                                     "WarningTitle=警告",
+                                     "WarningMsg=整理して下さい",
+                                     "[No Check]",
+                                     "Visible=1",
+                                     "受信トレイ=" + Utf8(scratch.store)};
     std::string profile = "\xEF\xBB\xBF";
     for (const auto& line : utf8Lines) profile += line + "\r\n";
     scratch.WriteIni(profile);
 
-    const Outcome first = RunToEnd(scratch);
-    ExpectNormalEnd(first, scratch);
+    const Outcome outcome = RunToEnd(scratch);
+    ExpectNormalEnd(outcome, scratch);
     const auto log = scratch.LogMessages();
     ASSERT_GE(log.size(), 6u);
     EXPECT_EQ(log[1], L"制限サイズ取得：3000000");
     EXPECT_EQ(log[2], L"警告サイズ取得：1");
     EXPECT_EQ(log[3], L"警告タイトル取得：警告");
+    EXPECT_EQ(log[4], L"警告メッセージ取得：整理して下さい");
     EXPECT_EQ(log[5], L"chkNoCheckチェックボックスの表示取得：1");
     EXPECT_EQ(FileLines(scratch),
               (std::vector<std::wstring>{FileLine(L"下書き.dbx", 0, kBelow),
                                          FileLine(L"受信トレイ.dbx", 2, kExempted)}));
-
-    const std::string after = scratch.IniBytes();
-    EXPECT_EQ(after.rfind("\xEF\xBB\xBF[Tarnwick]\r\n", 0), 0u);
-    for (const auto& line : utf8Lines) {
-        EXPECT_NE(after.find(line + "\r\n"), std::string::npos) << "lost: " << line;
-    }
-    EXPECT_NE(after.find("\r\nVisible=1\r\n"), std::string::npos);
-    EXPECT_NE(after.find("WarningMsg=フォルダのサイズが警告値を超えています。"), std::string::npos)
-        << "the default message is not in UTF-8";
-
-    const Outcome second = RunToEnd(scratch);
-    ExpectNormalEnd(second, scratch);
-    EXPECT_EQ(scratch.LogMessages(), log);
-    EXPECT_TRUE(scratch.IniBytes() == after) << "the second run rewrote the profile";
+    EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
 }
 
 // ---------------------------------------------------------------- registry
@@ -697,23 +662,288 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
     EXPECT_EQ(ReadBack(scratch, L"Tarnwick", L"LimitSize"), L"2097152");
 }
 
-// Unreadable reads as missing: the run goes on with the defaults, and the
-// writes of those defaults fail without a word.
-TEST(BadLock, TheProfileHeldWithoutSharingIsLeftAlone) {
-    Scratch scratch(L"bad_ini_held");
-    ClearIdentities();
-    const std::string profile = Profile(L"C:\\Mail\\", "LimitSize", "3000000");
-    scratch.WriteIni(profile);
-    Outcome outcome;
-    {
-        HeldFile ini(scratch.ini);
-        outcome = RunToEnd(scratch);
+// ================================================================ the profile
+//
+// Issue 9: what the profile holds after a run, and what the run says of it.
+//
+// Fault or input                                Outcome
+// --------------------------------------------  ---------------------------------------------
+// profile held open without sharing, from the   exit 2, end line; the defaults used, each
+//   start / from the first warning on             with "既定値を保存できません：… エラー番号 32";
+//                                                 a ticked box: no "次回よりチェックを省略", a
+//                                                 line and an error message with 32, the other
+//                                                 files still checked, the exemptions already
+//                                                 in the profile honoured; profile untouched
+// profile read-only (chattr +i)                 the same with 5, the settings read
+// a folder where the profile belongs            the same with 5, all five defaults lost
+// the exe's folder named with characters        the profile beside the exe read and written,
+//   outside code page 932, or with ¥ (the         not another folder's
+//   backslash of code page 932)
+// UTF-8 (with or without its mark), binary      error 1113 naming the profile, before the
+//   garbage, when a setting is missing or a       first write, nothing written
+//   box ticked
+// code page 932, UTF-16 with its mark           written as usual, every other byte kept
+// a second copy while a check runs (the same    exit 3, nothing shown, log and profile left
+//   exe by another spelling, or both at once)     to the running check
+
+namespace {
+
+// `chattr +i` on a file for as long as this lives: as root, Wine ignores the
+// read-only attribute and chmod, but not this. Wine starts a Linux program
+// without a handle to wait on, so the effect itself is awaited.
+class Immutable {
+  public:
+    explicit Immutable(const std::wstring& path) : path_(path) { Set(true); }
+    ~Immutable() { Set(false); }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+
+  private:
+    bool Writable() const {
+        HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(file);
+        return true;
     }
-    ExpectNormalEnd(outcome, scratch);
-    const auto log = scratch.LogMessages();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[1], L"制限サイズ取得：2097152");
-    EXPECT_EQ(scratch.IniBytes(), profile);
+    void Set(bool on) {
+        using DosName = WCHAR*(CDECL*)(const char*);
+        using UnixName = char*(CDECL*)(const WCHAR*);
+        const HMODULE kernel = GetModuleHandleW(L"kernel32");
+        const auto dosName = reinterpret_cast<DosName>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+        const auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+        ASSERT_TRUE(dosName && unixName) << "not under Wine";
+        WCHAR* program = dosName("/usr/bin/chattr");
+        char* target = unixName(path_.c_str());
+        const std::string unixPath = target ? target : "";
+        std::wstring command =
+            std::wstring(L"chattr ") + (on ? L"+i" : L"-i") + L" \"" + Utf16(unixPath) + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (program && CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process)) {
+            if (process.hThread) CloseHandle(process.hThread);
+            if (process.hProcess) CloseHandle(process.hProcess);
+        }
+        HeapFree(GetProcessHeap(), 0, program);
+        HeapFree(GetProcessHeap(), 0, target);
+        for (int i = 0; i < 500 && Writable() == on; ++i) Sleep(20);
+        EXPECT_NE(Writable(), on) << "chattr " << (on ? "+i" : "-i") << " had no effect";
+    }
+    std::wstring path_;
+};
+
+size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& start,
+                  const std::wstring& end = L"") {
+    return static_cast<size_t>(std::count_if(log.begin(), log.end(), [&](const std::wstring& l) {
+        return l.rfind(start, 0) == 0 && l.size() >= end.size() &&
+               l.compare(l.size() - end.size(), end.size(), end) == 0;
+    }));
+}
+
+}  // namespace
+
+// Item 1: a tick or a default that the profile did not take is never logged
+// as stored, and the run goes on with every other folder file.
+TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
+    enum class Fault { HeldFromStart, ReadOnly, Folder, HeldAfterFirstWarning };
+    const struct {
+        const char* name;
+        Fault fault;
+        unsigned long error;
+        bool unreadable;  // the settings and the exemption cannot be read either
+    } rows[] = {
+        {"held from the start", Fault::HeldFromStart, ERROR_SHARING_VIOLATION, true},
+        {"read-only", Fault::ReadOnly, ERROR_ACCESS_DENIED, false},
+        {"a folder", Fault::Folder, ERROR_ACCESS_DENIED, true},
+        {"held from the first warning on", Fault::HeldAfterFirstWarning, ERROR_SHARING_VIOLATION,
+         false},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // 1 GB each: warned at the default warning size too.
+        Scratch scratch = StoreCase(L"prof_not_stored_" + std::to_wstring(index++));
+        const std::wstring outbox = L"Outbox.dbx", inbox = std::wstring(kInbox) + L".dbx";
+        MakeFile(scratch.store + outbox, 1 << 30);
+        MakeFile(scratch.store + inbox, 1 << 30);
+        const std::string profile = scratch.IniBytes();
+        if (row.fault == Fault::Folder) {
+            DeleteFileW(scratch.ini.c_str());
+            CreateDirectoryW(scratch.ini.c_str(), nullptr);
+        }
+        std::optional<HeldFile> held;
+        std::optional<Immutable> readOnly;
+        if (row.fault == Fault::HeldFromStart) held.emplace(scratch.ini);
+        if (row.fault == Fault::ReadOnly) readOnly.emplace(scratch.ini);
+        e2e::Run run(scratch.exe);
+        const Outcome outcome = Finish(run, [&](HWND warning) {
+            if (row.fault == Fault::HeldAfterFirstWarning && !held) held.emplace(scratch.ini);
+            TickAndClose(warning);
+        });
+        held.reset();
+        readOnly.reset();
+
+        EXPECT_EQ(outcome.exitCode, 2u);
+        const auto log = scratch.LogMessages();
+        EXPECT_TRUE(!log.empty() && log.back() == kEndLine) << "no end line";
+        const std::wstring number = L"エラー番号 " + std::to_wstring(row.error);
+        EXPECT_EQ(CountLines(log, L"既定値を保存できません：[", number), row.unreadable ? 5u : 0u);
+        const size_t warnings = row.unreadable ? 2 : 1;
+        EXPECT_EQ(outcome.warnings, static_cast<int>(warnings));
+        EXPECT_EQ(CountLines(log, L"次回よりチェックを省略"), 0u);
+        EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：" + number), warnings);
+        std::vector<std::wstring> sizes;
+        for (const auto& line : log) {
+            if (line.find(L"  サイズ：") != std::wstring::npos) sizes.push_back(line);
+        }
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, (std::vector<std::wstring>{
+                             FileLine(outbox, 1048576, kWarned),
+                             FileLine(inbox, 1048576, row.unreadable ? kWarned : kExempted)}));
+        ASSERT_EQ(outcome.errors.size(), warnings);
+        for (const auto& error : outcome.errors) {
+            EXPECT_EQ(ErrorNumber(error), row.error) << Cp932(error);
+            EXPECT_NE(error.find(scratch.ini), std::wstring::npos) << Cp932(error);
+        }
+        if (row.fault == Fault::Folder) {
+            EXPECT_NE(GetFileAttributesW(scratch.ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        } else {
+            EXPECT_EQ(scratch.IniBytes(), profile);
+        }
+    }
+}
+
+// Item 2: the profile beside the exe, whatever the folder is named. Korean
+// has no code page 932 form (it would be '?', which no file name holds); ¥
+// has one, the backslash, so "a¥b" in ANSI is the folder b inside a.
+TEST(ProfilePath, TheProfileBesideTheExeIsTheOneReadAndWritten) {
+    const std::string profile =
+        "[Tarnwick]\r\nLimitSize=3000000\r\nWarningSize=5000\r\nWarningTitle=T\r\n"
+        "WarningMsg=M\r\n[No Check]\r\nVisible=";
+    const std::string decoy = "[Tarnwick]\r\nLimitSize=1\r\nWarningSize=1\r\n";
+    const std::wstring root = BuildFolder() + L"scratch\\";
+    ClearIdentities();
+    for (const std::wstring folder : {L"prof_path_한국어", L"prof_path_a¥b"}) {
+        SCOPED_TRACE(Cp932(folder));
+        RemoveTree(root + L"prof_path_a");
+        CreateDirectoryW((root + L"prof_path_a").c_str(), nullptr);
+        CreateDirectoryW((root + L"prof_path_a\\b").c_str(), nullptr);
+        WriteBytes(root + L"prof_path_a\\b\\Tarnwick.ini", decoy);
+        Scratch scratch(folder);
+        scratch.WriteIni(profile + "\r\n");
+        const Outcome outcome = RunToEnd(scratch);
+        ExpectNormalEnd(outcome, scratch);
+        EXPECT_EQ(
+            scratch.LogMessages(),
+            (std::vector<std::wstring>{
+                L"Tarnwick 起動", L"制限サイズ取得：3000000", L"警告サイズ取得：5000",
+                L"警告タイトル取得：T", L"警告メッセージ取得：M",
+                L"chkNoCheckチェックボックスの表示取得：1", L"GUIDが見つかりません", kEndLine}));
+        EXPECT_EQ(scratch.IniBytes(), profile + "1\r\n");
+        EXPECT_EQ(ReadBytes(root + L"prof_path_a\\b\\Tarnwick.ini"), decoy);
+    }
+}
+
+// Item 10: the profile service rewrites the whole file in the ANSI code page.
+// A file that does not come back byte for byte is refused before the first
+// write; one with nothing to write is read and left alone.
+TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
+    const std::string numbers = "[Tarnwick]\r\nLimitSize=3000000\r\nWarningSize=1\r\n";
+    const std::wstring rest =
+        L"WarningTitle=①ｱｲｳ髙\r\nWarningMsg=整理して下さい。\r\n[他のツール]\r\n名前=値\r\n"
+        L"[No Check]\r\nVisible=";
+    auto utf16 = [&](const std::string& visible) {
+        std::string bytes = "\xFF\xFE";
+        for (const wchar_t c : FromCp932(numbers) + rest + Utf16(visible) + L"\r\n") {
+            bytes += static_cast<char>(c & 0xFF);
+            bytes += static_cast<char>(c >> 8);
+        }
+        return bytes;
+    };
+    const std::string garbage = Garbage(4096);
+    const struct {
+        const char* name;
+        std::string before;
+        bool tick;          // the first write is the exemption of a ticked box
+        std::string after;  // empty: refused, the file as before
+    } rows[] = {
+        {"UTF-8, a setting empty", numbers + Utf8(rest) + "\r\n", false, ""},
+        {"UTF-8, the box ticked", numbers + Utf8(rest) + "1\r\n", true, ""},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + numbers + Utf8(rest) + "\r\n", false, ""},
+        {"binary garbage", garbage, false, ""},
+        {"binary garbage, then every setting", garbage + "\r\n" + numbers + Cp932(rest) + "1\r\n",
+         false, garbage + "\r\n" + numbers + Cp932(rest) + "1\r\n"},
+        {"code page 932", numbers + Cp932(rest) + "\r\n", false, numbers + Cp932(rest) + "1\r\n"},
+        {"UTF-16 with its mark", utf16(""), false, utf16("1")},
+    };
+    int index = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scratch scratch(L"prof_damage_" + std::to_wstring(index++));
+        SetIdentity(L"{PROF-DAMAGE}", scratch.store);
+        MakeFile(scratch.store + L"Outbox.dbx", 2048);
+        scratch.WriteIni(row.before);
+        e2e::Run run(scratch.exe);
+        const Outcome outcome = Finish(run, row.tick ? TickAndClose : std::function<void(HWND)>());
+        if (row.after.empty()) {
+            ExpectFailure(outcome, scratch, {1113});
+            EXPECT_TRUE(outcome.errors.empty() ||
+                        outcome.errors[0].find(scratch.ini) != std::wstring::npos)
+                << "the message does not name the profile";
+            EXPECT_TRUE(scratch.IniBytes() == row.before) << "the profile was rewritten";
+        } else {
+            ExpectNormalEnd(outcome, scratch);
+            EXPECT_TRUE(scratch.IniBytes() == row.after) << scratch.IniBytes();
+        }
+    }
+}
+
+// Item 7: two starts of the same check at once. The second finds the first
+// under way and leaves everything to it: nothing shown, nothing written.
+TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
+    for (const bool together : {false, true}) {
+        SCOPED_TRACE(together ? "both started at once" : "started while a warning is open");
+        Scratch scratch = StoreCase(together ? L"prof_two_at_once" : L"prof_two_later", "1");
+        MakeFile(scratch.store + L"Outbox.dbx", 2048);
+        // The same exe by another spelling of its path is the same check.
+        std::wstring otherSpelling = scratch.exe;
+        CharUpperW(otherSpelling.data());
+        e2e::Run first(scratch.exe);
+        std::optional<e2e::Run> second;
+        e2e::Run* running = &first;
+        std::string logBefore, iniBefore;
+        if (together) {
+            second.emplace(otherSpelling);
+            const HANDLE both[] = {first.process(), second->process()};
+            const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 20000);
+            ASSERT_LT(ended, WAIT_OBJECT_0 + 2) << "neither copy ended";
+            if (ended == WAIT_OBJECT_0) running = &*second;
+        } else {
+            ASSERT_NE(driver::WaitForWindow(first.process(), driver::WindowKind::Warning, 20000),
+                      nullptr);
+            logBefore = scratch.LogBytes();
+            iniBefore = scratch.IniBytes();
+            second.emplace(otherSpelling);
+        }
+        const Outcome lost = Finish(running == &first ? *second : first);
+        EXPECT_EQ(lost.exitCode, 3u);
+        EXPECT_EQ(lost.warnings, 0);
+        EXPECT_TRUE(lost.errors.empty());
+        if (!together) {
+            EXPECT_EQ(scratch.LogBytes(), logBefore);
+            EXPECT_EQ(scratch.IniBytes(), iniBefore);
+        }
+        const Outcome won = Finish(*running, TickAndClose);
+        ExpectNormalEnd(won, scratch);
+        EXPECT_EQ(won.warnings, 1);
+        EXPECT_EQ(AfterSettings(scratch), Located(scratch, {FileLine(L"Outbox.dbx", 2, kWarned),
+                                                            L"次回よりチェックを省略", kEndLine}));
+        EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), scratch.store);
+    }
 }
 
 // ============================================ the store, the registry and Explorer

@@ -249,7 +249,7 @@ Outcome RunToEnd(const Scratch& scratch, const RunOptions& options) {
     return Finish(run);
 }
 
-Outcome Finish(Run& run) {
+Outcome Finish(Run& run, const std::function<void(HWND)>& onWarning) {
     Outcome outcome;
     if (run.process() == nullptr) return outcome;
     const DWORD processId = GetProcessId(run.process());
@@ -267,8 +267,12 @@ Outcome Finish(Run& run) {
         } else if (HWND warning = driver::FindWindowOf(processId, driver::WindowKind::Warning)) {
             driver::Settle(warning);
             ++outcome.warnings;
-            driver::ClickId(warning, cmdClose);
-            driver::WaitForWindowGone(warning, 5000);
+            if (onWarning) {
+                onWarning(warning);
+            } else {
+                driver::ClickId(warning, cmdClose);
+                driver::WaitForWindowGone(warning, 5000);
+            }
         }
     }
     outcome.exitCode = run.Wait();

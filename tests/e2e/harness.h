@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -80,13 +81,15 @@ class Run {
 struct Outcome {
     std::optional<DWORD> exitCode;     // nullopt: hung and was killed
     std::vector<std::wstring> errors;  // texts of error messages, answered
-    int warnings = 0;                  // warning windows, closed without ticking
+    int warnings = 0;                  // warning windows, answered
 };
 
 // Runs to the end, closing every warning window with cmdClose and answering
 // every error message with OK.
 Outcome RunToEnd(const Scratch& scratch, const RunOptions& options = {});
 // The same for a run already started (and perhaps driven by hand so far).
-Outcome Finish(Run& run);
+// `onWarning`, when given, answers each warning window in place of cmdClose
+// and returns when the window is gone.
+Outcome Finish(Run& run, const std::function<void(HWND)>& onWarning = {});
 
 }  // namespace e2e

@@ -41,6 +41,7 @@ TEST(ProfileFile, ALongValueComesBackCutTo1023Bytes) {
     ini.Write("[S]\r\nlong=" + value + "\r\n");
     const std::wstring read = ReadIniString(ini.path(), L"S", L"long");
     EXPECT_EQ(read, std::wstring(value.begin(), value.begin() + 1023));
+    EXPECT_EQ(ReadIniValue(ini.path(), L"S", L"long"), std::wstring(value.begin(), value.end()));
 }
 
 TEST(ProfileFile, AbsenceAndEmptinessBothReadAsEmpty) {
@@ -76,4 +77,31 @@ TEST(ProfileFile, JapaneseIsStoredInCodePage932AndReadBack) {
     // A file a user saved in code page 932 reads as the same text.
     ini.Write(Cp932(L"[No Check]\r\n送信済みアイテム=D:\\保存\\\r\n"));
     EXPECT_EQ(ReadIniString(ini.path(), L"No Check", L"送信済みアイテム"), L"D:\\保存\\");
+}
+
+TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
+    TempPath ini(L"profile_write_result.ini");
+    EXPECT_EQ(WriteIniString(ini.path(), L"S", L"k", L"v"), 0u);
+    HANDLE held = CreateFileW(ini.path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteIniString(ini.path(), L"S", L"k", L"w"),
+              static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+    EXPECT_EQ(ReadIniString(ini.path(), L"S", L"k"), L"v");
+}
+
+TEST(ProfileFile, ARewriteKeepsTheBytesOfCodePage932AndUtf16FilesOnly) {
+    const std::pair<std::string, bool> rows[] = {
+        {Cp932(L"[S]\r\nk=①ｱ髙\r\n"), true},               // NEC, half-width kana, IBM
+        {std::string("\xFF\xFE[\0S\0]\0", 8), true},       // UTF-16 with its mark
+        {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false},  // UTF-8
+        {std::string("[S]\r\nk=a\0b\r\n", 12), false},     // a NUL byte
+    };
+    TempPath ini(L"profile_rewrite.ini");
+    EXPECT_TRUE(RewriteKeepsBytes(ini.path())) << "a missing file";
+    for (const auto& [bytes, keeps] : rows) {
+        ini.Write(bytes);
+        EXPECT_EQ(RewriteKeepsBytes(ini.path()), keeps) << bytes;
+    }
 }
