@@ -1,5 +1,5 @@
-# make run   builds the program and runs one check on the sample store
-# make test  builds both exes and runs every test
+# make run   builds the program and runs one check of the shipped exe on the sample store
+# make test  builds everything and runs every test, the shipped exe's included
 # make bench measures the check against a do-nothing exe
 #
 # Both install what a fresh Debian machine is missing (as root, or via sudo)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `make run`: one check against a sample mail store, in a Wine prefix of its
-# own with a demo identity. With a display you see the real warning windows
+# `make run`: one check by the shipped 32-bit exe against a sample mail
+# store, under the 32-bit Wine (see wine32-setup.sh), in a prefix of its own
+# with a demo identity. With a display you see the real warning windows
 # and act yourself; without one the check runs on a private X display, each
 # warning window is saved as a picture, the first is closed with its box
 # ticked and the others without, and then a second check shows the
@@ -8,10 +9,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-export WINEPREFIX=$root/build/run/prefix
+scripts/wine32-setup.sh
+export TARNWICK_WINE=32 WINEPREFIX=$root/build/run/prefix
 source scripts/wine-env.sh
 
-scripts/make-prefix.sh "$WINEPREFIX"
+scripts/make-prefix.sh
 
 identity='{6A4C1E52-8F3B-4D27-9C15-2B7E0D9A4F61}'
 user_profile=$("$WINE" cmd /c echo %UserProfile% 2>/dev/null | tr -d '\r')
@@ -22,7 +24,7 @@ store_unix=$("$WINE" winepath -u "$user_profile" 2>/dev/null)"/Local Settings/Ap
 program=$root/build/run/Tarnwick
 rm -rf "$program" "$store_unix"
 mkdir -p "$program" "$store_unix" "$root/build/run/shots"
-cp build/win64/Tarnwick.exe "$program/"
+cp build/win32/Tarnwick.exe "$program/"
 size() { truncate -s "$2" "$store_unix/$1"; }
 size '受信トレイ.dbx'          2400000000   # past 2 GiB: the room left is negative
 size '送信済みアイテム.dbx'    1300000000   # over the 1 GB warning size
@@ -57,7 +59,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${TARNWICK_HEADLESS:-}" ]; then
 fi
 
 start_private_display
-driver="$root/build/win64/tarnwick_driver.exe"
+driver="$root/build/win32-tests/tarnwick_driver.exe"
 shots_win="Z:${root//\//\\}\\build\\run\\shots"
 rm -f build/run/shots/* build/run/warning-*.png
 

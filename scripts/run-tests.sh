@@ -29,6 +29,7 @@ ctest --preset win64 "$@" || status=1
 
 (
     export TARNWICK_WINE=32
+    unset WINEPREFIX  # the 64-bit suite's
     source scripts/wine-env.sh
     keep_wineserver
     trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT

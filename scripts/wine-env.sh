@@ -23,7 +23,7 @@ if [ "${TARNWICK_WINE:-64}" = 32 ]; then
     # calls (30-45 s a process). A 2 GiB guest space makes a start cheap;
     # Wine then warns "check_vmsplit" on every start, harmlessly.
     WINE32_QEMU_OPTIONS="-R 0x7fff0000"
-    export WINEPREFIX=$WINE32_HOME/prefix WINEARCH=win32
+    export WINEPREFIX=${WINEPREFIX:-$WINE32_HOME/prefix} WINEARCH=win32
     WINE=$TARNWICK_ROOT/scripts/wine32-run
 else
     export WINEPREFIX=${WINEPREFIX:-$TARNWICK_ROOT/build/wineprefix}
