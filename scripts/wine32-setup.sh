@@ -23,6 +23,10 @@ echo "wine32-setup: 32-bit Wine under qemu in $WINE32_HOME"
 #    they depend on, and the X11 extension libraries winex11 opens at run time.
 version=$(dpkg-query -W -f='${Version}' wine64)
 if ! ls "$WINE32_HOME"/debs/wine32_*.deb >/dev/null 2>&1; then
+    # One download at a time on this machine (another checkout may be at
+    # it): dpkg's architecture list and apt's package lists are shared.
+    exec 9>/tmp/tarnwick-wine32-download.lock
+    flock 9
     added=no
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $SUDO dpkg --add-architecture i386
@@ -49,6 +53,7 @@ if ! ls "$WINE32_HOME"/debs/wine32_*.deb >/dev/null 2>&1; then
         apt-get download -q "wine32:i386=$version" "libwine:i386=$version" $closure >/dev/null)
     restore_architectures
     trap - EXIT
+    flock -u 9
 fi
 
 # 2. Unpacked as files only: no maintainer script runs.
