@@ -13,6 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export TARNWICK_WINE=32
+unset WINEPREFIX  # always the 32-bit Wine's own prefix, never a caller's
 source scripts/wine-env.sh
 [ -f "$WINE32_HOME/.ready" ] && exit 0
 SUDO=$([ "$(id -u)" = 0 ] || echo sudo)
