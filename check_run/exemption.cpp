@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "check_run/event_report.h"
 #include "check_run/run_state.h"
 #include "platform/text.h"
 #include "support/profile_file.h"
@@ -36,5 +37,6 @@ bool IsExempted(const std::wstring& folderName) {
 }
 
 void RecordExemption() {
-    WriteIniString(RunState.IniPath, kNoCheckSection, RunState.FolderName, RunState.StoreRoot);
+    if (!WriteIniString(RunState.IniPath, kNoCheckSection, RunState.FolderName, RunState.StoreRoot))
+        ReportExemptionNotStored(RunState.FolderName, RunState.StoreRoot, GetLastError());
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "check_run/event_report.h"
 #include "check_run/exemption.h"
 #include "check_run/run_state.h"
 #include "platform/system.h"
@@ -38,6 +39,7 @@ void ScanStore() {
         }
         if (IsExempted(RunState.FolderName)) {
             LogFile(name, L", チェック省略対象");
+            ReportExemptedFolder();
             continue;
         }
         LogFile(name, L", 警告画面表示");
@@ -46,5 +48,6 @@ void ScanStore() {
         ShowWarningWindow();
         if (RunState.NoCheckChosen)
             WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
+        ReportWarnedFolder();
     }
 }

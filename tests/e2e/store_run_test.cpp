@@ -45,10 +45,16 @@ TEST(StoreRun, AFirstRunLogsEachSmallFolderFile) {
     // Recorded without its final backslash, which the run adds.
     SetIdentity(kIdentity, WithoutFinalBackslash(scratch.store));
 
-    const Outcome outcome = RunToEnd(scratch);
+    RunOptions watch;
+    watch.watchEvents = true;
+    const Outcome outcome = RunToEnd(scratch, watch);
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_EQ(outcome.warnings, 0);
+    // Nothing to report: no event, and the event log's DLL is never loaded.
+    EXPECT_TRUE(outcome.trace.events.empty());
+    EXPECT_FALSE(outcome.trace.dlls.empty());
+    EXPECT_EQ(std::count(outcome.trace.dlls.begin(), outcome.trace.dlls.end(), L"advapi32.dll"), 0);
     ExpectCompleteLog(
         scratch, OpeningWithStore(scratch.store),
         {FileLine(inbox, 2, Verdict::Below), FileLine(L"Folders.dbx", 1, Verdict::Below)});
