@@ -97,6 +97,8 @@ constexpr unsigned long kWarnedEvent = 1001, kWarnedAndSkippedEvent = 1002,
                         kRunFailedEvent = 1005, kSkipNotRecordedEvent = 1006,
                         kEventsLimitedEvent = 1007;
 
+constexpr int kMostFolderEvents = 20;  // a run's folder events, before the one saying so
+
 // The user the runs run as, the last string of every event.
 inline std::wstring UserName() {
     wchar_t name[257] = {};
