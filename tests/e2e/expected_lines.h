@@ -90,34 +90,6 @@ inline void ExpectNumberAndDescription(const std::wstring& text,
     EXPECT_GE(letters, 4u) << "no description in: " << Cp932(text);
 }
 
-// The event log. Types and IDs as the README lists them.
-constexpr unsigned kErrorEvent = 1, kWarningEvent = 2;
-constexpr unsigned long kWarnedEvent = 1001, kWarnedAndSkippedEvent = 1002,
-                        kSkippedLargeEvent = 1003, kSkippedAtLimitEvent = 1004,
-                        kRunFailedEvent = 1005, kSkipNotRecordedEvent = 1006,
-                        kEventsLimitedEvent = 1007;
-
-constexpr int kMostFolderEvents = 20;  // a run's folder events, before the one saying so
-
-// The user the runs run as, the last string of every event.
-inline std::wstring UserName() {
-    wchar_t name[257] = {};
-    DWORD size = 257;
-    GetUserNameW(name, &size);
-    return name;
-}
-
-// A folder event: folder, store, size, warning size, limit, room left (all
-// in kilobytes), user.
-inline Event FolderEvent(unsigned type, unsigned long id, const std::wstring& folder,
-                         const std::wstring& store, std::int64_t kilobytes,
-                         std::int64_t warningSize = 1048576, std::int64_t limit = 2097152) {
-    return {type,
-            id,
-            {folder, store, std::to_wstring(kilobytes), std::to_wstring(warningSize),
-             std::to_wstring(limit), std::to_wstring(limit - kilobytes), UserName()}};
-}
-
 inline std::wstring WithoutFinalBackslash(const std::wstring& path) {
     return path.substr(0, path.size() - 1);
 }
