@@ -2,6 +2,7 @@
 // message and exit status 1.
 #include <windows.h>
 
+#include "check_run/event_report.h"
 #include "check_run/main.h"
 #include "platform/failure.h"
 
@@ -9,9 +10,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         return Main();
     } catch (const platform::RunFailure& failure) {
+        ReportFailedRun(failure);
         platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
         return kFailed;
     } catch (const std::bad_alloc&) {
+        ReportFailedRun(
+            {ERROR_NOT_ENOUGH_MEMORY, platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""});
         platform::ShowErrorMessage(L"Tarnwick",
                                    platform::FailureMessageText(
                                        {ERROR_NOT_ENOUGH_MEMORY,

@@ -1,5 +1,6 @@
 #include "check_run/main.h"
 
+#include "check_run/event_report.h"
 #include "check_run/run_state.h"
 #include "check_run/settings_load.h"
 #include "check_run/store_location.h"
@@ -26,8 +27,10 @@ int Main() {
         if (LocateStore() == StoreOutcome::Found) ScanStore();
         WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
     } catch (const platform::RunFailure& failure) {
-        // Shown while the lock is held: until the message is answered, the
-        // log is this run's.
+        // Reported before the message, which the user may leave unanswered,
+        // and shown while the lock is held: until the message is answered,
+        // the log is this run's.
+        ReportFailedRun(failure);
         platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
         return kFailed;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check_run/event_report.h"
 #include "check_run/exemption.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
@@ -31,6 +32,7 @@ void RecordChoice() {
         return;
     }
     RunState.NotStored = true;
+    ReportExemptionNotStored(RunState.FolderName, RunState.StoreRoot, error);
     WriteLog(RunState.LogPath,
              L"チェック省略を保存できません：エラー番号 " + std::to_wstring(error), kLogAppend);
     platform::ShowErrorMessage(
@@ -61,6 +63,7 @@ void ScanStore() {
         }
         if (IsExempted(RunState.FolderName)) {
             LogFile(name, L", チェック省略対象");
+            ReportExemptedFolder();
             continue;
         }
         LogFile(name, L", 警告画面表示");
@@ -68,5 +71,6 @@ void ScanStore() {
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
         if (RunState.NoCheckChosen) RecordChoice();
+        ReportWarnedFolder();
     }
 }

@@ -946,6 +946,35 @@ TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
     }
 }
 
+// The box ticked while the profile is held: the exemption cannot be
+// recorded, and the administrator is told which folder, store and profile,
+// and why.
+TEST(BadLock, AnExemptionTheHeldProfileRefusesIsReportedAsAnEvent) {
+    Scratch scratch = StoreCase(L"bad_ini_tick", "1");
+    MakeFile(scratch.store + L"Outbox.dbx", 2048);
+    RunOptions watch;
+    watch.watchEvents = true;
+    e2e::Run run(scratch.exe, watch);
+    HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
+    ASSERT_NE(warning, nullptr);
+    Outcome outcome;
+    {
+        HeldFile ini(scratch.ini);
+        TickAndClose(warning);
+        outcome = Finish(run);
+    }
+    ASSERT_FALSE(outcome.trace.events.empty());
+    Event event = outcome.trace.events[0];
+    ASSERT_EQ(event.strings.size(), 6u);
+    EXPECT_FALSE(event.strings[3].empty()) << "no description of the error";
+    event.strings[3].clear();
+    EXPECT_EQ(event, (Event{kErrorEvent,
+                            kSkipNotRecordedEvent,
+                            {L"Outbox", scratch.store, std::to_wstring(ERROR_SHARING_VIOLATION),
+                             L"", scratch.ini, UserName()}}));
+    EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), L"");
+}
+
 // ============================================ the store, the registry and Explorer
 // Registry texts are read whole, as Unicode, with read access only; only a
 // full store path is scanned; each folder file is measured as itself; a store

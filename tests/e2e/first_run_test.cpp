@@ -39,11 +39,26 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     Scratch scratch(L"bad_limit");
     ClearIdentities();
     scratch.WriteIni("[Tarnwick]\r\nLimitSize=abc\r\n");
-    Outcome outcome = RunToEnd(scratch);
+    RunOptions watch;
+    watch.watchEvents = true;
+    Outcome outcome = RunToEnd(scratch, watch);
     EXPECT_NE(outcome.exitCode.value_or(0), 0u);
     ASSERT_EQ(outcome.errors.size(), 1u);
     ExpectNumberAndDescription(outcome.errors[0], {WithoutFinalBackslash(scratch.dir)});
     EXPECT_NE(outcome.errors[0].find(L"LimitSize=abc"), std::wstring::npos);
     EXPECT_EQ(scratch.LogMessages(), std::vector<std::wstring>{StartLine()});
     EXPECT_EQ(scratch.IniBytes(), "[Tarnwick]\r\nLimitSize=abc\r\n");
+
+    // The administrator reads what the user read: number, description and
+    // what the program was doing, then the user.
+    ASSERT_EQ(outcome.trace.events.size(), 1u);
+    const Event& event = outcome.trace.events[0];
+    EXPECT_EQ(event.type, kErrorEvent);
+    EXPECT_EQ(event.id, kRunFailedEvent);
+    ASSERT_EQ(event.strings.size(), 4u);
+    EXPECT_EQ(event.strings[0], L"13");
+    EXPECT_EQ(Utf16("エラー番号 ") + event.strings[0] + Utf16("：") + event.strings[1] +
+                  L"\r\n\r\n" + event.strings[2],
+              outcome.errors[0]);
+    EXPECT_EQ(event.strings[3], UserName());
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -162,6 +164,94 @@ void SetIdentity(const std::wstring& identity, const std::wstring& storeRoot) {
 
 namespace {
 
+// Wine's debug output of this program and of every program it starts (see
+// keep-wine-output.sh), through the drive that Wine maps to "/".
+std::wstring WineOutputPath() {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"TARNWICK_WINE_OUTPUT", value, MAX_PATH);
+    const std::wstring unixPath = length < MAX_PATH ? std::wstring(value, length) : L"";
+    if (unixPath.empty()) {
+        ADD_FAILURE()
+            << "TARNWICK_WINE_OUTPUT is not set: run through tests/e2e/keep-wine-output.sh";
+        return L"";
+    }
+    std::wstring path = L"Z:" + unixPath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+// The text of a string as Wine's debugstr_w prints it: L"..." with \\, \",
+// \n, \r, \t and four hex digits after a backslash for anything else outside
+// printable ASCII; "..." after the closing quote when it was cut short.
+std::wstring Unescaped(const std::string& line) {
+    const size_t open = line.find("L\"");
+    if (open == std::string::npos) return {};
+    std::wstring text;
+    size_t at = open + 2;
+    for (; at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] != '\\' || at + 1 >= line.size()) {
+            text += static_cast<wchar_t>(static_cast<unsigned char>(line[at]));
+            continue;
+        }
+        const char next = line[++at];
+        if (next == 'n') {
+            text += L'\n';
+        } else if (next == 'r') {
+            text += L'\r';
+        } else if (next == 't') {
+            text += L'\t';
+        } else if (std::isxdigit(static_cast<unsigned char>(next)) && at + 3 < line.size()) {
+            text += static_cast<wchar_t>(std::stoul(line.substr(at, 4), nullptr, 16));
+            at += 3;
+        } else {
+            text += static_cast<wchar_t>(next);
+        }
+    }
+    if (line.compare(at, 4, "\"...") == 0) text += L"...";
+    return text;
+}
+
+// The lines of Tarnwick.exe's main thread: Wine starts each line with the
+// thread's number, and the exe's own load names that thread first.
+WineTrace ParseTrace(const std::string& output) {
+    WineTrace trace;
+    std::string thread;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const bool load = line.find(":trace:loaddll:") != std::string::npos &&
+                          line.find(" Loaded L\"") != std::string::npos;
+        if (thread.empty()) {
+            if (!load || line.find("\\Tarnwick.exe\"") == std::string::npos) continue;
+            thread = line.substr(0, line.find(':') + 1);
+            trace.found = true;
+        }
+        if (line.rfind(thread, 0) != 0) continue;
+        if (load) {
+            std::wstring name = Unescaped(line);
+            name = name.substr(name.find_last_of(L'\\') + 1);
+            CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+            trace.dlls.push_back(name);
+        } else if (const size_t at = line.find(":fixme:advapi:ReportEventW (");
+                   at != std::string::npos) {
+            // (handle,type,category,id,sid,count,...)
+            std::vector<std::string> fields;
+            std::istringstream list(line.substr(at + 28));
+            for (std::string field; std::getline(list, field, ',');) fields.push_back(field);
+            Event event;
+            if (fields.size() > 3) {
+                event.type = static_cast<unsigned>(std::stoul(fields[1], nullptr, 16));
+                event.id = std::stoul(fields[3], nullptr, 16);
+            }
+            trace.events.push_back(event);
+        } else if (line.find(":eventlog:ReportEventW ") != std::string::npos &&
+                   !trace.events.empty()) {
+            trace.events.back().strings.push_back(Unescaped(line));
+        }
+    }
+    return trace;
+}
+
 std::wstring EnvironmentBlock(const std::map<std::wstring, std::optional<std::wstring>>& changes) {
     // Windows keeps variable names case-insensitive: match them that way.
     std::map<std::wstring, std::pair<std::wstring, std::wstring>> variables;
@@ -198,7 +288,14 @@ std::wstring EnvironmentBlock(const std::map<std::wstring, std::optional<std::ws
 Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(options.timeoutMs) {
     std::wstring folder = options.currentFolder;
     if (folder.empty()) folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
-    std::wstring environment = EnvironmentBlock(options.environment);
+    auto variables = options.environment;
+    if (options.watchEvents) {
+        // Read when the program starts: the event channel, warnings and
+        // errors, and the DLL loads (which name the exe, and so its thread).
+        variables[L"WINEDEBUG"] = L"warn+eventlog,err+eventlog,+loaddll";
+        outputStart_ = ReadBytes(WineOutputPath()).size();
+    }
+    std::wstring environment = EnvironmentBlock(variables);
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -230,6 +327,20 @@ Run::~Run() {
         WaitForSingleObject(process_, 5000);
     }
     CloseHandle(process_);
+}
+
+void PrintTo(const Event& event, std::ostream* out) {
+    *out << "{type " << event.type << ", id " << event.id << ",";
+    for (const std::wstring& text : event.strings) *out << " \"" << Cp932(text) << "\"";
+    *out << "}";
+}
+
+WineTrace Run::Trace() const {
+    if (!outputStart_) return {};
+    const std::string output = ReadBytes(WineOutputPath());
+    WineTrace trace = ParseTrace(output.substr(std::min<size_t>(*outputStart_, output.size())));
+    EXPECT_TRUE(trace.found) << "no Wine output of Tarnwick.exe";
+    return trace;
 }
 
 std::optional<DWORD> Run::Wait() {
@@ -276,6 +387,7 @@ Outcome Finish(Run& run, const std::function<void(HWND)>& onWarning) {
         }
     }
     outcome.exitCode = run.Wait();
+    outcome.trace = run.Trace();
     return outcome;
 }
 

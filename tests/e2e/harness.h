@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,56 @@ struct RunOptions {
     std::map<std::wstring, std::optional<std::wstring>> environment;
     std::wstring currentFolder;  // default: the scratch folder
     DWORD timeoutMs = 30000;
+    // Turns on Wine's debug output of the events the run writes and of the
+    // DLLs it loads, and reads them back into Outcome::trace.
+    bool watchEvents = false;
+};
+
+// An event as Wine's ReportEventW printed it: the type and ID on its
+// "advapi" line, each string on an "eventlog" line (non-ASCII escaped, which
+// is undone here; a string Wine cut short ends in "...").
+struct Event {
+    unsigned type = 0;  // 1 error, 2 warning
+    unsigned long id = 0;
+    std::vector<std::wstring> strings;
+    friend bool operator==(const Event&, const Event&) = default;
+};
+void PrintTo(const Event& event, std::ostream* out);
+
+// The event log. Types and IDs as the README lists them.
+constexpr unsigned kErrorEvent = 1, kWarningEvent = 2;
+constexpr unsigned long kWarnedEvent = 1001, kWarnedAndSkippedEvent = 1002,
+                        kSkippedLargeEvent = 1003, kSkippedAtLimitEvent = 1004,
+                        kRunFailedEvent = 1005, kSkipNotRecordedEvent = 1006,
+                        kEventsLimitedEvent = 1007;
+
+constexpr int kMostFolderEvents = 20;  // a run's folder events, before the one saying so
+
+// The user the runs run as, the last string of every event.
+inline std::wstring UserName() {
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    GetUserNameW(name, &size);
+    return name;
+}
+
+// A folder event: folder, store, size, warning size, limit, room left (all
+// in kilobytes), user.
+inline Event FolderEvent(unsigned type, unsigned long id, const std::wstring& folder,
+                         const std::wstring& store, std::int64_t kilobytes,
+                         std::int64_t warningSize = 1048576, std::int64_t limit = 2097152) {
+    return {type,
+            id,
+            {folder, store, std::to_wstring(kilobytes), std::to_wstring(warningSize),
+             std::to_wstring(limit), std::to_wstring(limit - kilobytes), UserName()}};
+}
+
+// What one run of Tarnwick.exe printed: its events and the file names of the
+// DLLs it loaded (lower case), in order.
+struct WineTrace {
+    bool found = false;  // the run's own output was found at all
+    std::vector<Event> events;
+    std::vector<std::wstring> dlls;
 };
 
 // A started Tarnwick.exe; killed on destruction if still running.
@@ -72,16 +123,20 @@ class Run {
     // process is then killed).
     std::optional<DWORD> Wait();
     DWORD timeoutMs() const { return timeoutMs_; }
+    // With RunOptions::watchEvents, once the run has ended: what it printed.
+    WineTrace Trace() const;
 
   private:
     HANDLE process_ = nullptr;
     DWORD timeoutMs_;
+    std::optional<std::uint64_t> outputStart_;  // where the run's Wine output begins
 };
 
 struct Outcome {
     std::optional<DWORD> exitCode;     // nullopt: hung and was killed
     std::vector<std::wstring> errors;  // texts of error messages, answered
     int warnings = 0;                  // warning windows, answered
+    WineTrace trace;                   // with RunOptions::watchEvents
 };
 
 // Runs to the end, closing every warning window with cmdClose and answering

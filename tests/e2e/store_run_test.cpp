@@ -35,6 +35,30 @@ void ExpectCompleteLog(const Scratch& scratch, const std::vector<std::wstring>& 
     EXPECT_EQ(messages.back(), EndLine());
 }
 
+// While it lives, Wine gives no process of Tarnwick.exe an advapi32.dll (a
+// Wine setting per program): no event log can be written.
+class NoAdvapi32 {
+  public:
+    NoAdvapi32() {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"advapi32", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                       sizeof(wchar_t));
+        RegCloseKey(key);
+    }
+    ~NoAdvapi32() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tarnwick.exe");
+    }
+    NoAdvapi32(const NoAdvapi32&) = delete;
+    NoAdvapi32& operator=(const NoAdvapi32&) = delete;
+
+  private:
+    static constexpr wchar_t kOverrides[] =
+        L"Software\\Wine\\AppDefaults\\Tarnwick.exe\\DllOverrides";
+};
+
 }  // namespace
 
 TEST(StoreRun, AFirstRunLogsEachSmallFolderFile) {
@@ -45,10 +69,16 @@ TEST(StoreRun, AFirstRunLogsEachSmallFolderFile) {
     // Recorded without its final backslash, which the run adds.
     SetIdentity(kIdentity, WithoutFinalBackslash(scratch.store));
 
-    const Outcome outcome = RunToEnd(scratch);
+    RunOptions watch;
+    watch.watchEvents = true;
+    const Outcome outcome = RunToEnd(scratch, watch);
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_EQ(outcome.warnings, 0);
+    // Nothing to report: no event, and the event log's DLL is never loaded.
+    EXPECT_TRUE(outcome.trace.events.empty());
+    EXPECT_FALSE(outcome.trace.dlls.empty());
+    EXPECT_EQ(std::count(outcome.trace.dlls.begin(), outcome.trace.dlls.end(), L"advapi32.dll"), 0);
     ExpectCompleteLog(
         scratch, OpeningWithStore(scratch.store),
         {FileLine(inbox, 2, Verdict::Below), FileLine(L"Folders.dbx", 1, Verdict::Below)});
@@ -227,4 +257,98 @@ TEST(StoreRun, FilesPastTwoGibibytesAreMeasuredAndWarned) {
                       {FileLine(L"Near.dbx", 2097152, Verdict::Warned),
                        FileLine(L"Three.dbx", 3145728, Verdict::Warned),
                        FileLine(L"Four.dbx", 4194305, Verdict::Warned)});
+}
+
+// Exempted folders at or above the warning size, which the user no longer
+// sees, reach the administrator: a warning, an error from the limit on; at
+// most 20 folder events a run, then one saying so. With events turned off in
+// the profile, or no event log to write to, the run and its log are as
+// before, but for one line saying that the event log could not be written.
+TEST(EventLog, ExemptedFoldersAreReportedAtMostTwentyARunAndNeverGetInTheWay) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::wstring, std::int64_t>> files;  // exempted, in KB
+        std::string setting;                                       // in [Tarnwick]
+        bool eventLogMissing = false;
+    };
+    std::vector<std::pair<std::wstring, std::int64_t>> many;
+    for (int i = 0; i < kMostFolderEvents + 2; ++i) {
+        many.push_back({L"F" + std::to_wstring(100 + i), 1048576});
+    }
+    const std::vector<std::pair<std::wstring, std::int64_t>> two = {{L"Inbox", 1048576},
+                                                                    {L"Sent", 1048576}};
+    const Row rows[] = {
+        {"warning_and_limit", {{L"Inbox", 2097152}, {L"Sent", 1048576}}, ""},
+        {"many", many, ""},
+        {"turned_off", two, "EventLog=0\r\n"},
+        {"no_event_log", two, "", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scratch scratch(L"e2e_events_" + Utf16(row.name));
+        std::string exemptions;
+        std::vector<std::wstring> fileLines;
+        for (const auto& [folder, kilobytes] : row.files) {
+            MakeFile(scratch.store + folder + L".dbx",
+                     static_cast<std::uint64_t>(kilobytes) * 1024);
+            exemptions += Cp932(folder) + "=" + Cp932(scratch.store) + "\r\n";
+            fileLines.push_back(FileLine(folder + L".dbx", kilobytes, Verdict::Exempted));
+        }
+        scratch.WriteIni("[Tarnwick]\r\n" + row.setting + "[No Check]\r\n" + exemptions);
+        SetIdentity(kIdentity, scratch.store);
+        RunOptions options;
+        options.watchEvents = true;
+        const Outcome outcome = [&] {
+            std::optional<NoAdvapi32> missing;
+            if (row.eventLogMissing) missing.emplace();
+            return RunToEnd(scratch, options);
+        }();
+        EXPECT_EQ(outcome.exitCode, 0u);
+        EXPECT_TRUE(outcome.errors.empty());
+        EXPECT_EQ(outcome.warnings, 0);
+        std::vector<Event> events = outcome.trace.events;
+        std::vector<std::wstring> logLines = fileLines;
+        if (row.name == std::string("warning_and_limit")) {
+            std::sort(events.begin(), events.end(),
+                      [](const Event& a, const Event& b) { return a.strings < b.strings; });
+            EXPECT_EQ(events, (std::vector<Event>{FolderEvent(kErrorEvent, kSkippedAtLimitEvent,
+                                                              L"Inbox", scratch.store, 2097152),
+                                                  FolderEvent(kWarningEvent, kSkippedLargeEvent,
+                                                              L"Sent", scratch.store, 1048576)}));
+        } else if (row.name == std::string("many")) {
+            ASSERT_EQ(events.size(), static_cast<size_t>(kMostFolderEvents) + 1);
+            for (int i = 0; i < kMostFolderEvents; ++i) {
+                EXPECT_EQ(events[i].id, kSkippedLargeEvent);
+            }
+            EXPECT_EQ(events.back(),
+                      (Event{kWarningEvent,
+                             kEventsLimitedEvent,
+                             {std::to_wstring(kMostFolderEvents), scratch.log, UserName()}}));
+        } else {
+            EXPECT_TRUE(events.empty());
+        }
+        if (row.eventLogMissing) {
+            // One line, however many events could not be written.
+            const std::wstring failed = Utf16("イベントログ書き込み失敗：エラー番号 126：");
+            const std::vector<std::wstring> log = scratch.LogMessages();
+            const auto line = std::find_if(log.begin(), log.end(), [&](const std::wstring& text) {
+                return text.rfind(failed, 0) == 0;
+            });
+            ASSERT_NE(line, log.end());
+            EXPECT_GT(line->size(), failed.size() + 20) << "no description";
+            const std::wstring id = Utf16(" (イベント ID 1003)");
+            EXPECT_EQ(line->substr(line->size() - id.size()), id);
+            logLines.push_back(*line);
+        }
+        if (row.setting.empty()) {
+            EXPECT_EQ(scratch.IniBytes().find("EventLog"), std::string::npos)
+                << "the setting was written into the profile";
+        } else {
+            // Read, and never loaded the event log.
+            EXPECT_EQ(
+                std::count(outcome.trace.dlls.begin(), outcome.trace.dlls.end(), L"advapi32.dll"),
+                0);
+        }
+        ExpectCompleteLog(scratch, OpeningWithStore(scratch.store), logLines);
+    }
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "driver/window_driver.h"
+#include "expected_lines.h"
 #include "harness.h"
 #include "warning_window/layout.h"  // control ids only
 
@@ -122,6 +123,7 @@ int OpenWarnings(DWORD processId) {
 struct Session {
     std::optional<DWORD> exitCode;
     std::vector<std::wstring> folders;  // the folder name each warning showed, in order
+    WineTrace trace;                    // with RunOptions::watchEvents
 };
 
 // Runs Tarnwick to its end. Each warning window is handed to `act`, which
@@ -153,6 +155,7 @@ Session Drive(const Scratch& scratch, const std::function<void(HWND, size_t)>& a
         }
     }
     session.exitCode = run.Wait();
+    session.trace = run.Trace();
     return session;
 }
 
@@ -365,18 +368,26 @@ TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
         }
     }
     SetIdentity(kIdentity, scratch.store);
+    RunOptions watch;
+    watch.watchEvents = true;
+    auto folderEvent = [&](unsigned type, unsigned long id, const std::wstring& folder) {
+        return FolderEvent(type, id, folder, scratch.store, std::stoll(sizes.at(folder)));
+    };
 
-    Session first = Drive(scratch, [&](HWND window, size_t index) {
-        EXPECT_EQ(driver::Control(window, lblWarningTitle).text, L"WARNING!");
-        EXPECT_FALSE(Ticked(window)) << "window " << index << " opened ticked";
-        if (index == 0) {
-            // The scan waits for this window: the other file is not looked at yet.
-            EXPECT_EQ(ScanLines(scratch).size(), 1u);
-            driver::ClickId(window, chkNoCheck);
-            EXPECT_TRUE(WaitUntil([&] { return Ticked(window); }));
-        }
-        driver::ClickId(window, cmdClose);
-    });
+    Session first = Drive(
+        scratch,
+        [&](HWND window, size_t index) {
+            EXPECT_EQ(driver::Control(window, lblWarningTitle).text, L"WARNING!");
+            EXPECT_FALSE(Ticked(window)) << "window " << index << " opened ticked";
+            if (index == 0) {
+                // The scan waits for this window: the other file is not looked at yet.
+                EXPECT_EQ(ScanLines(scratch).size(), 1u);
+                driver::ClickId(window, chkNoCheck);
+                EXPECT_TRUE(WaitUntil([&] { return Ticked(window); }));
+            }
+            driver::ClickId(window, cmdClose);
+        },
+        watch);
     EXPECT_EQ(first.exitCode, 0u);
     ASSERT_EQ(first.folders.size(), 2u);
     const std::wstring ticked = first.folders[0], other = first.folders[1];
@@ -387,14 +398,22 @@ TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
     const auto exemptions = Section(scratch.IniBytes(), L"No Check");
     EXPECT_EQ(exemptions, (std::vector<std::pair<std::wstring, std::wstring>>{
                               {L"Visible", L"1"}, {ticked, scratch.store}}));
+    // The administrator reads each warning, and which one the user ticked.
+    EXPECT_EQ(first.trace.events,
+              (std::vector<Event>{folderEvent(kWarningEvent, kWarnedAndSkippedEvent, ticked),
+                                  folderEvent(kWarningEvent, kWarnedEvent, other)}));
 
-    // Same store: the ticked folder is passed over without a window.
-    Session second = Drive(scratch, PressClose);
+    // Same store: the ticked folder is passed over without a window, and
+    // reported to the administrator only.
+    Session second = Drive(scratch, PressClose, watch);
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_EQ(second.folders, std::vector<std::wstring>{other});
     EXPECT_EQ(ScanLines(scratch),
               (std::vector<std::wstring>{FileLine(ticked, sizes.at(ticked), kExempted),
                                          FileLine(other, sizes.at(other), kWarned), kEnd}));
+    EXPECT_EQ(second.trace.events,
+              (std::vector<Event>{folderEvent(kWarningEvent, kSkippedLargeEvent, ticked),
+                                  folderEvent(kWarningEvent, kWarnedEvent, other)}));
 
     // The store has moved: the exemption was for the old one.
     SetIdentity(kIdentity, moved);

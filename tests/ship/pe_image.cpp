@@ -223,6 +223,12 @@ void ReadResources(const Bytes& file, const Sections& sections, IMAGE_DATA_DIREC
             const auto data = file.At<IMAGE_RESOURCE_DATA_ENTRY>(root + languages.front().offset);
             image.resources[{type.id, id.id}] =
                 file.Slice(sections.FileOffset(data.OffsetToData), data.Size);
+            for (const Entry& language : languages) {
+                if (language.subdirectory) continue;
+                const auto each = file.At<IMAGE_RESOURCE_DATA_ENTRY>(root + language.offset);
+                image.resourcesByLanguage[{type.id, id.id, language.id}] =
+                    file.Slice(sections.FileOffset(each.OffsetToData), each.Size);
+            }
         }
     }
 }
@@ -323,6 +329,35 @@ const VersionNode* VersionNode::Child(const std::wstring& name) const {
         if (child.key == name) return &child;
     }
     return nullptr;
+}
+
+// Blocks of consecutive IDs, each pointing at its entries: a length (of the
+// whole entry), flags (1: UTF-16) and the text, padded with NULs.
+std::map<std::uint32_t, std::wstring> ReadMessageTable(const std::string& resource) {
+    const Bytes table(resource);
+    std::map<std::uint32_t, std::wstring> texts;
+    const auto blocks = table.At<std::uint32_t>(0);
+    for (std::uint32_t block = 0; block < blocks; ++block) {
+        const size_t at = 4 + block * 12;
+        const auto low = table.At<std::uint32_t>(at), high = table.At<std::uint32_t>(at + 4);
+        size_t entry = table.At<std::uint32_t>(at + 8);
+        if (high < low || high - low > 0xFFFF) throw std::runtime_error("malformed message block");
+        for (std::uint32_t id = low; id <= high; ++id) {
+            const auto length = table.At<std::uint16_t>(entry);
+            const auto flags = table.At<std::uint16_t>(entry + 2);
+            if (length < 4) throw std::runtime_error("malformed message entry");
+            std::wstring text;
+            for (size_t c = entry + 4; c < entry + length; c += (flags & 1) ? 2 : 1) {
+                const wchar_t unit = (flags & 1) ? table.At<std::uint16_t>(c)
+                                                 : static_cast<unsigned char>(table.At<char>(c));
+                if (unit == 0) break;
+                text += unit;
+            }
+            texts[id] = text;
+            entry += length;
+        }
+    }
+    return texts;
 }
 
 VersionNode ReadVersion(const std::string& resource) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -33,7 +34,14 @@ struct Image {
     // Resource data by type and id, first language only. Named resources are
     // left out: the program has none.
     std::map<std::pair<std::uint16_t, std::uint16_t>, std::string> resources;
+    // The same by type, id and language, every language.
+    std::map<std::tuple<std::uint16_t, std::uint16_t, std::uint16_t>, std::string>
+        resourcesByLanguage;
 };
+
+// The texts of a message table resource by message ID, decoded from UTF-16
+// (or, for an entry not marked Unicode, taken byte for byte).
+std::map<std::uint32_t, std::wstring> ReadMessageTable(const std::string& resource);
 
 // Throws std::runtime_error saying what is malformed or out of bounds.
 Image ReadImage(const std::string& bytes);

@@ -460,3 +460,56 @@ TEST(ShippedExe, ManifestAsksForCommonControls6AndDeclaresDpiAwareness) {
     EXPECT_EQ(Attribute(Element(xml, "requestedExecutionLevel"), "level"), "asInvoker");
     EXPECT_EQ(Attribute(Element(xml, "application"), "xmlns"), "urn:schemas-microsoft-com:asm.v3");
 }
+
+// The numbers of the strings a message text takes in, as FormatMessage reads
+// it: "%" and one or two digits; "%0" ends the text; "%" before anything else
+// is an escape ("%n" a line break, "%%" a percent sign).
+std::set<int> Inserts(const std::wstring& text) {
+    std::set<int> numbers;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != L'%' || at + 1 >= text.size()) continue;
+        if (text[at + 1] == L'0') break;
+        int number = 0;
+        size_t digits = 0;
+        while (digits < 2 && at + 1 < text.size() && iswdigit(text[at + 1])) {
+            number = number * 10 + (text[++at] - L'0');
+            ++digits;
+        }
+        if (digits == 0) ++at;  // an escape
+        if (number > 0) numbers.insert(number);
+    }
+    return numbers;
+}
+
+// Event Viewer takes an event's text from the exe's message table, in its own
+// language: every event the program writes has a Japanese and an English text
+// on one line ("%n" breaks it), each taking in every one of the event's
+// strings and no other.
+TEST(ShippedExe, MessageTableHasAJapaneseAndAnEnglishTextForEveryEvent) {
+    constexpr std::uint16_t kMessageTableType = 11;
+    const struct {
+        std::uint32_t id;
+        int strings;
+    } events[] = {{1001, 7}, {1002, 7}, {1003, 7}, {1004, 7}, {1005, 4}, {1006, 6}, {1007, 3}};
+    const pe::Image image = ShippedImage();
+    for (const std::uint16_t language : {0x411, 0x409}) {
+        SCOPED_TRACE(language == 0x411 ? "Japanese" : "English");
+        const auto table = image.resourcesByLanguage.find({kMessageTableType, 1, language});
+        ASSERT_NE(table, image.resourcesByLanguage.end()) << "no message table";
+        const std::map<std::uint32_t, std::wstring> texts = pe::ReadMessageTable(table->second);
+        EXPECT_EQ(texts.size(), std::size(events)) << "a text for no event, or one missing";
+        for (const auto& event : events) {
+            SCOPED_TRACE(event.id);
+            const auto text = texts.find(event.id);
+            ASSERT_NE(text, texts.end()) << "no text";
+            std::set<int> all;
+            for (int i = 1; i <= event.strings; ++i) all.insert(i);
+            EXPECT_EQ(Inserts(text->second), all);
+            const std::wstring shown = text->second.substr(0, text->second.find(L"%0"));
+            EXPECT_EQ(shown.find_first_of(L"\r\n"), std::wstring::npos) << "a line end in the text";
+            const bool japanese =
+                std::any_of(shown.begin(), shown.end(), [](wchar_t c) { return c >= 0x3000; });
+            EXPECT_EQ(japanese, language == 0x411);
+        }
+    }
+}

@@ -1,0 +1,123 @@
+#include "check_run/event_report.h"
+
+#include <cstdint>
+#include <cwchar>
+#include <optional>
+#include <vector>
+
+#include "check_run/run_state.h"
+#include "check_run/settings_load.h"
+#include "platform/event_log.h"
+#include "support/profile_file.h"
+#include "support/run_log.h"
+#include "tarnwick_events.h"
+
+using platform::EventType;
+
+namespace {
+
+struct ReportState {
+    std::optional<bool> enabled;  // read from the profile on the first event
+    bool failed = false;          // a write failed: no more events this run
+    int folderEvents = 0;
+};
+ReportState Reports;
+
+bool EventsEnabled() {
+    if (!Reports.enabled) {
+        // Before the profile path is known (a failure at the very start)
+        // there is no setting to read.
+        const std::wstring text = RunState.IniPath.empty()
+                                      ? std::wstring()
+                                      : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
+        bool tooLarge = false;
+        const std::optional<std::int32_t> value = ParseWholeNumber(text, &tooLarge);
+        Reports.enabled = !(value && *value == 0);
+    }
+    return *Reports.enabled;
+}
+
+// Writes the event; on a failure, logs it and stops. Nothing leaves it: the
+// run goes on (or ends) exactly as it would without events.
+void Write(EventType type, unsigned long id, std::vector<std::wstring> strings) {
+    try {
+        if (Reports.failed || !EventsEnabled()) return;
+        strings.push_back(platform::EventUserName());
+        const unsigned long error = platform::WriteEvent(type, id, strings);
+        if (error == 0) return;
+        Reports.failed = true;
+        if (RunState.LogPath.empty()) return;
+        WriteLog(RunState.LogPath,
+                 L"イベントログ書き込み失敗：" +
+                     platform::FailureMessageText({error, platform::SystemErrorText(error), L""}) +
+                     L" (イベント ID " + std::to_wstring(id) + L")",
+                 kLogAppend);
+    } catch (...) {
+        // Out of memory, or a log that can no longer be written: the run's
+        // own next step meets the same and reports it.
+        Reports.failed = true;
+    }
+}
+
+// Folder events are counted: past the most a run writes, one event says so.
+void WriteFolderEvent(EventType type, unsigned long id, std::vector<std::wstring> strings) {
+    if (Reports.folderEvents > kMostFolderEvents) return;
+    if (Reports.folderEvents++ == kMostFolderEvents) {
+        Write(EventType::Warning, EVENT_FOLDER_EVENTS_LIMITED,
+              {std::to_wstring(kMostFolderEvents), RunState.LogPath});
+        return;
+    }
+    Write(type, id, std::move(strings));
+}
+
+// Folder, store, size, warning size, limit and room left, in kilobytes.
+std::vector<std::wstring> FolderStrings() {
+    const std::int64_t size = std::wcstoll(RunState.SizeKbText.c_str(), nullptr, 10);
+    return {RunState.FolderName,
+            RunState.StoreRoot,
+            RunState.SizeKbText,
+            std::to_wstring(RunState.WarningSize),
+            std::to_wstring(RunState.LimitSize),
+            std::to_wstring(static_cast<std::int64_t>(RunState.LimitSize) - size)};
+}
+
+}  // namespace
+
+void ReportWarnedFolder() {
+    try {
+        WriteFolderEvent(
+            EventType::Warning,
+            RunState.NoCheckChosen ? EVENT_FOLDER_WARNED_AND_SKIPPED : EVENT_FOLDER_WARNED,
+            FolderStrings());
+    } catch (...) {
+    }
+}
+
+void ReportExemptedFolder() {
+    try {
+        const bool atLimit =
+            std::wcstoll(RunState.SizeKbText.c_str(), nullptr, 10) >= RunState.LimitSize;
+        WriteFolderEvent(atLimit ? EventType::Error : EventType::Warning,
+                         atLimit ? EVENT_SKIPPED_FOLDER_AT_LIMIT : EVENT_SKIPPED_FOLDER_LARGE,
+                         FolderStrings());
+    } catch (...) {
+    }
+}
+
+void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring& storeRoot,
+                              unsigned long error) {
+    try {
+        WriteFolderEvent(EventType::Error, EVENT_SKIP_NOT_RECORDED,
+                         {folderName, storeRoot, std::to_wstring(error),
+                          platform::SystemErrorText(error), RunState.IniPath});
+    } catch (...) {
+    }
+}
+
+void ReportFailedRun(const platform::RunFailure& failure) {
+    try {
+        Write(EventType::Error, EVENT_RUN_FAILED,
+              {std::to_wstring(failure.number), failure.description, failure.context});
+    } catch (...) {
+    }
+}
