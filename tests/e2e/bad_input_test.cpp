@@ -61,7 +61,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "driver/window_driver.h"
+#include "common/window_driver.h"
 #include "harness.h"
 #include "platform/failure.h"
 #include "warning_window/layout.h"

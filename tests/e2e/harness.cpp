@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/window_driver.h"
+#include "common/window_driver.h"
 #include "warning_window/layout.h"
 
 namespace e2e {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <functional>
 
-#include "driver/window_driver.h"
+#include "common/window_driver.h"
 #include "harness.h"
 #include "warning_window/layout.h"  // control ids only
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "process.h"
 #include "warning_window/layout.h"
 
 namespace driver {
@@ -128,12 +129,8 @@ void PressKey(HWND window, WPARAM virtualKey) {
 }
 
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
-    }
-    return true;
+    return common::WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                             timeoutMs);
 }
 
 void Settle(HWND window) {
