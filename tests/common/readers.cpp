@@ -63,6 +63,7 @@ ProfileText ProfileSections(const std::string& bytes) {
             sections.back().second.push_back(line);
         }
     }
+    if (unended) ReportFailure("the profile's last line has no CR LF");
     return sections;
 }
 

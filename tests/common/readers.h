@@ -14,7 +14,8 @@ namespace common {
 std::vector<std::wstring> LogMessages(const std::string& bytes);
 
 // A profile's sections in file order, each with its lines in order; blank
-// lines are left out, and lines before the first section go under "".
+// lines are left out, and lines before the first section go under "". A last
+// line without CR LF is reported as a failure.
 using ProfileText = std::vector<std::pair<std::wstring, std::vector<std::wstring>>>;
 ProfileText ProfileSections(const std::string& bytes);
 // The lines of one section ("key=value", in order); none when it is missing.

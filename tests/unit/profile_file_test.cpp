@@ -84,12 +84,11 @@ TEST(ProfileFile, JapaneseIsStoredInCodePage932AndReadBack) {
 TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
     ScratchFolder scratch(L"unit_profile_write_result");
     EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"v"), 0u);
-    HANDLE held = CreateFileW(scratch.ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"w"),
-              static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
-    CloseHandle(held);
+    {
+        HeldFile held(scratch.ini);
+        EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"w"),
+                  static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    }
     EXPECT_EQ(ReadIniString(scratch.ini, L"S", L"k"), L"v");
 }
 
