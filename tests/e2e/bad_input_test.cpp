@@ -219,14 +219,10 @@ TEST(BadProfile, AMegabyteLineIsCutAndTheKeysAfterItStillRead) {
     scratch.WriteIni(profile);
     const Outcome outcome = RunToEnd(scratch);
     ExpectNormalEnd(outcome, scratch);
-    const auto log = scratch.LogMessages();
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[1], L"制限サイズ取得：3000000");
-    EXPECT_TRUE(log[3] == L"警告タイトル取得：" + std::wstring(1023, L'A'))
-        << "title line of " << log[3].size() << " characters";
     // 1023 bytes hold 511 whole characters; half a character is not kept.
-    EXPECT_TRUE(log[4] == L"警告メッセージ取得：" + std::wstring(511, L'あ'))
-        << "message line of " << log[4].size() << " characters";
+    EXPECT_EQ(SettingsLogged(scratch),
+              SettingLines(L"3000000", L"1048576", std::wstring(1023, L'A'),
+                           std::wstring(511, L'あ'), L"1"));
     EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
 }
 
@@ -253,13 +249,8 @@ TEST(BadProfile, Utf8WithByteOrderMarkIsReadAsUtf8) {
 
     const Outcome outcome = RunToEnd(scratch);
     ExpectNormalEnd(outcome, scratch);
-    const auto log = scratch.LogMessages();
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[1], L"制限サイズ取得：3000000");
-    EXPECT_EQ(log[2], L"警告サイズ取得：1");
-    EXPECT_EQ(log[3], L"警告タイトル取得：警告");
-    EXPECT_EQ(log[4], L"警告メッセージ取得：整理して下さい");
-    EXPECT_EQ(log[5], L"chkNoCheckチェックボックスの表示取得：1");
+    EXPECT_EQ(SettingsLogged(scratch),
+              SettingLines(L"3000000", L"1", L"警告", L"整理して下さい", L"1"));
     EXPECT_EQ(FileLines(scratch),
               (std::vector<std::wstring>{FileLine(L"下書き.dbx", 0, Verdict::Below),
                                          FileLine(L"受信トレイ.dbx", 2, Verdict::Exempted)}));

@@ -85,6 +85,12 @@ void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
     EXPECT_TRUE(log.empty() || log.back() != EndLine()) << "a failed run wrote the end line";
 }
 
+std::vector<std::wstring> SettingsLogged(const Scratch& scratch) {
+    const auto log = scratch.LogMessages();
+    return {log.begin() + std::min<std::ptrdiff_t>(1, log.size()),
+            log.begin() + std::min<std::ptrdiff_t>(6, log.size())};
+}
+
 std::vector<std::wstring> AfterSettings(const Scratch& scratch) {
     auto log = scratch.LogMessages();
     if (log.size() < 6) return log;

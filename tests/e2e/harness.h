@@ -70,9 +70,11 @@ void ExpectNormalEnd(const Outcome& outcome, const Scratch& scratch);
 void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
                    const std::vector<unsigned long>& numbers = {});
 
-// Parts of the log: from the identity on (the start line and the five
-// setting lines cut); after the store line (the per-file lines and what
-// follows, in order); and the per-file lines alone, sorted.
+// Parts of the log: the five setting lines (as many as there are); from the
+// identity on (the start line and the setting lines cut); after the store
+// line (the per-file lines and what follows, in order); and the per-file
+// lines alone, sorted.
+std::vector<std::wstring> SettingsLogged(const Scratch& scratch);
 std::vector<std::wstring> AfterSettings(const Scratch& scratch);
 std::vector<std::wstring> ScanLines(const Scratch& scratch);
 std::vector<std::wstring> FileLines(const Scratch& scratch);

@@ -23,6 +23,17 @@ std::vector<std::wstring> OneWarned(const std::wstring& folder, std::int64_t kb)
     return {FileLine(folder + L".dbx", kb, Verdict::Warned), EndLine()};
 }
 
+// A scratch folder with this profile and one folder file of `kb` in the
+// default identity's store.
+Scratch OneFolderCase(const std::wstring& name, const std::string& profile,
+                      const std::wstring& folder = L"Inbox", std::uint64_t kb = 1048576) {
+    Scratch scratch(name);
+    scratch.WriteIni(profile);
+    MakeFile(scratch.store + folder + L".dbx", kb * kKb);
+    SetIdentity(kIdentity, scratch.store);
+    return scratch;
+}
+
 bool Ticked(HWND window) {
     DWORD_PTR state = 0;
     SendMessageTimeoutW(GetDlgItem(window, chkNoCheck), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000,
@@ -55,6 +66,18 @@ Session Drive(const Scratch& scratch, const std::function<void(HWND, size_t)>& a
     for (const auto& error : outcome.errors) ADD_FAILURE() << "error message: " << Cp932(error);
     session.exitCode = outcome.exitCode;
     return session;
+}
+
+// A run that warned about its one folder file once and changed no byte of
+// the profile.
+void ExpectOneWarningNothingRecorded(const Session& session, const Scratch& scratch,
+                                     const std::string& profile,
+                                     const std::wstring& folder = L"Inbox",
+                                     std::int64_t kb = 1048576) {
+    EXPECT_EQ(session.exitCode, 0u);
+    EXPECT_EQ(session.folders.size(), 1u);
+    EXPECT_EQ(scratch.IniBytes(), profile);
+    EXPECT_EQ(ScanLines(scratch), OneWarned(folder, kb));
 }
 
 void PressClose(HWND window, size_t) {
@@ -139,9 +162,11 @@ class StandInExplorer {
         EXPECT_TRUE(RestoreExplorer()) << "the system's explorer.exe was not put back";
     }
 
-    // Where the stand-in records, passed on to it through Tarnwick.
-    std::map<std::wstring, std::optional<std::wstring>> Environment() const {
-        return {{L"TARNWICK_EXPLORER_RECORD", record_}};
+    // A run that tells the stand-in, through Tarnwick, where to record.
+    RunOptions Options() const {
+        RunOptions options;
+        options.environment = {{L"TARNWICK_EXPLORER_RECORD", record_}};
+        return options;
     }
     std::vector<std::pair<std::wstring, std::wstring>> Starts() const {
         std::vector<std::pair<std::wstring, std::wstring>> starts;
@@ -167,13 +192,10 @@ class StandInExplorer {
 }  // namespace
 
 TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
-    Scratch scratch(L"window_one");
     const std::string profile = ProfileBytes();
-    scratch.WriteIni(profile);
     // A folder name is the file name up to its last dot.
     const std::wstring folder = L"受信トレイ.2024";
-    MakeFile(scratch.store + folder + L".dbx", 1234567 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    Scratch scratch = OneFolderCase(L"window_one", profile, folder, 1234567);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
@@ -203,21 +225,13 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
         EXPECT_EQ(Focused(window), cmdClose);
         driver::ClickId(window, cmdClose);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch), OneWarned(folder, 1234567));
+    ExpectOneWarningNothingRecorded(session, scratch, profile, folder, 1234567);
 }
 
 TEST(WarningWindow, TabVisitsButtonsAndBoxEnterPressesOnlyAFocusedButtonEscDoesNothing) {
-    Scratch scratch(L"window_keys");
     const std::string profile = ProfileBytes();
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    Scratch scratch = OneFolderCase(L"window_keys", profile);
     StandInExplorer explorer(scratch);
-    RunOptions options;
-    options.environment = explorer.Environment();
 
     Session session = Drive(
         scratch,
@@ -243,12 +257,9 @@ TEST(WarningWindow, TabVisitsButtonsAndBoxEnterPressesOnlyAFocusedButtonEscDoesN
             press(VK_TAB, cmdClose);
             driver::PressKey(window, VK_RETURN);
         },
-        options);
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
+        explorer.Options());
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
     EXPECT_EQ(explorer.Starts().size(), 1u) << "Enter or Esc away from 参照 started explorer";
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch), OneWarned(L"Inbox", 1048576));
 }
 
 TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
@@ -348,13 +359,10 @@ TEST(WarningWindow, SizeLineGroupsDigitsAndSignsTheRoomLeft) {
 }
 
 TEST(WarningWindow, WithVisibleZeroTheBoxIsHiddenAndSkippedAndCloseRecordsNothing) {
-    Scratch scratch(L"window_hidden_box");
     ProfileValues values;
     values.visible = "0";
     const std::string profile = ProfileBytes(values);
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    Scratch scratch = OneFolderCase(L"window_hidden_box", profile);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_FALSE(driver::Control(window, chkNoCheck).visible);
@@ -365,28 +373,19 @@ TEST(WarningWindow, WithVisibleZeroTheBoxIsHiddenAndSkippedAndCloseRecordsNothin
             << "Tab went to " << Focused(window);
         driver::ClickId(window, cmdClose);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch), OneWarned(L"Inbox", 1048576));
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
 }
 
 TEST(WarningWindow, ClosingThroughTheFrameRecordsNothingThoughTheBoxIsTicked) {
-    Scratch scratch(L"window_frame_close");
     const std::string profile = ProfileBytes();
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    Scratch scratch = OneFolderCase(L"window_frame_close", profile);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         driver::ClickId(window, chkNoCheck);
         EXPECT_TRUE(WaitUntil([&] { return Ticked(window); }));
         driver::CloseByFrame(window);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch), OneWarned(L"Inbox", 1048576));
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
 }
 
 // The path is quoted: Explorer would cut it at a comma (see BadStore for the
@@ -400,8 +399,6 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStay
     const std::string profile = ProfileBytes();
     scratch.WriteIni(profile);
     StandInExplorer explorer(scratch);
-    RunOptions options;
-    options.environment = explorer.Environment();
 
     Session session = Drive(
         scratch,
@@ -414,7 +411,7 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStay
             }
             driver::ClickId(window, cmdClose);
         },
-        options);
+        explorer.Options());
     EXPECT_EQ(session.exitCode, 0u);
     const auto starts = explorer.Starts();
     EXPECT_EQ(starts.size(), 2u);
@@ -430,19 +427,15 @@ TEST(WarningWindow, AFolderNamedVisibleIsOfferedNoBoxAndTheSettingSurvives) {
     // Profile keys match in any letter case, so "vISIBLE" is that key too.
     for (const wchar_t* folder : {L"Visible", L"vISIBLE"}) {
         SCOPED_TRACE(Cp932(folder));
-        Scratch scratch(std::wstring(L"window_named_") + folder);
         const std::string profile = ProfileBytes();
-        scratch.WriteIni(profile);
-        MakeFile(scratch.store + folder + L".dbx", 1048576 * kKb);
-        SetIdentity(kIdentity, scratch.store);
+        Scratch scratch = OneFolderCase(std::wstring(L"window_named_") + folder, profile, folder);
 
         Session session = Drive(scratch, [&](HWND window, size_t) {
             EXPECT_FALSE(driver::Control(window, chkNoCheck).visible);
             driver::ClickId(window, cmdClose);
         });
-        EXPECT_EQ(session.exitCode, 0u);
+        ExpectOneWarningNothingRecorded(session, scratch, profile, folder);
         EXPECT_EQ(session.folders, std::vector<std::wstring>{folder});
-        EXPECT_EQ(scratch.IniBytes(), profile);
 
         Outcome next = RunToEnd(scratch);
         EXPECT_EQ(next.exitCode, 0u);
@@ -535,10 +528,8 @@ TEST(WarningWindowPicture, ScalesWithTheDisplayAndDrawsTitleAndMessageInRed) {
     for (int dpi : {96, 144}) {
         SCOPED_TRACE(dpi);
         DisplayDpi display(static_cast<DWORD>(dpi));
-        Scratch scratch(L"window_dpi_" + std::to_wstring(dpi));
-        scratch.WriteIni(ProfileBytes());
-        MakeFile(scratch.store + L"受信トレイ.dbx", 1234567 * kKb);
-        SetIdentity(kIdentity, scratch.store);
+        Scratch scratch = OneFolderCase(L"window_dpi_" + std::to_wstring(dpi), ProfileBytes(),
+                                        L"受信トレイ", 1234567);
         const std::wstring name = shots + L"warning-" + std::to_wstring(dpi) + L"dpi";
 
         Session session = Drive(scratch, [&](HWND window, size_t) {
