@@ -16,8 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "common/files.h"
+#include "common/log_lines.h"
+#include "common/process.h"
+#include "common/readers.h"
+#include "common/registry.h"
+#include "common/text.h"
 #include "platform/failure.h"
-#include "platform/text.h"
 #include "support/run_log.h"
 
 namespace {
@@ -28,24 +33,11 @@ constexpr int kStoreSizes[] = {20, 1000, 10000};
 constexpr int kLogLines = 10000;
 const wchar_t kIdentity[] = L"{6C1B5E2A-7D4F-4E8B-9A3C-B3E9C0D1F2A7}";
 
-std::wstring BuildFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
+using common::Utf8;
 
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "bench: %s (error %lu)\n", what.c_str(), GetLastError());
     std::exit(2);
-}
-
-std::string Narrow(const std::wstring& text) {
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), length, nullptr, nullptr);
-    result.pop_back();
-    return result;
 }
 
 double Now() {
@@ -65,20 +57,6 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                DeleteFileW((folder + found.cFileName).c_str());
-            }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 // A folder file's name and the size it is given, in bytes: spread over the
 // range below the default warning size of 1 GB, never written, so sparse.
 std::wstring FolderFileName(int i) {
@@ -90,92 +68,39 @@ LONGLONG FolderFileBytes(int i) {
     return (static_cast<LONGLONG>(i) * 7919 % 1000) * 1024 * 1024 + i;
 }
 
-void MakeFile(const std::wstring& path, LONGLONG length) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail("cannot create " + Narrow(path));
-    LARGE_INTEGER end;
-    end.QuadPart = length;
-    if (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
-        Fail("cannot size " + Narrow(path));
-    }
-    CloseHandle(file);
-}
-
 // The folder files, and beside them files that the check lists but skips.
 void MakeStore(const std::wstring& store, int folderFiles) {
-    RemoveFolder(store);
-    if (!CreateDirectoryW(store.c_str(), nullptr)) Fail("cannot create " + Narrow(store));
-    for (int i = 0; i < folderFiles; ++i) MakeFile(store + FolderFileName(i), FolderFileBytes(i));
+    common::RemoveTree(store);
+    if (!CreateDirectoryW(store.c_str(), nullptr)) Fail("cannot create " + Utf8(store));
+    for (int i = 0; i < folderFiles; ++i) {
+        common::MakeFile(store + FolderFileName(i), static_cast<std::uint64_t>(FolderFileBytes(i)));
+    }
     for (const wchar_t* other :
          {L"Cleanup.log", L"desktop.ini", L"メモ.txt", L"Backup.DBX", L"old.dbk"}) {
-        MakeFile(store + other, 4096);
+        common::MakeFile(store + other, 4096);
     }
-}
-
-void SetStoreRoot(const std::wstring& store) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Identities", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        Fail("cannot create HKCU\\Identities");
-    }
-    RegSetValueExW(key, L"Default User ID", 0, REG_SZ, reinterpret_cast<const BYTE*>(kIdentity),
-                   sizeof kIdentity);
-    RegCloseKey(key);
-    const std::wstring path =
-        std::wstring(L"Identities\\") + kIdentity + L"\\Software\\Microsoft\\Outlook Express\\5.0";
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        Fail("cannot create the identity's key");
-    }
-    RegSetValueExW(key, L"Store Root", 0, REG_SZ, reinterpret_cast<const BYTE*>(store.c_str()),
-                   static_cast<DWORD>((store.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
 }
 
 // Wall time from the start of the process to its end, as seen by its parent.
 double RunSeconds(const std::wstring& exe) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    common::RunOptions options;
+    options.timeoutMs = 120000;
     const double start = Now();
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        Fail("cannot start " + Narrow(exe));
-    }
-    const DWORD waited = WaitForSingleObject(process.hProcess, 120000);
+    common::Run run(exe, options);
+    const std::optional<DWORD> exitCode = run.Wait();
     const double seconds = Now() - start;
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (waited != WAIT_OBJECT_0) Fail(Narrow(exe) + " did not end within 120 s");
-    if (exitCode != 0) Fail(Narrow(exe) + " exited with " + std::to_string(exitCode));
+    if (!exitCode) Fail(Utf8(exe) + " did not end within 120 s");
+    if (*exitCode != 0) Fail(Utf8(exe) + " exited with " + std::to_string(*exitCode));
     return seconds;
 }
 
 // The check must have logged every folder file and ended normally: start,
 // five settings, identity, store, one line per file, end.
 void ExpectCompleteLog(const std::wstring& log, int folderFiles) {
-    HANDLE file =
-        CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail("no log " + Narrow(log));
-    std::string bytes(static_cast<size_t>(GetFileSize(file, nullptr)), '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    size_t lines = 0;
-    for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2)) {
-        ++lines;
-    }
-    const std::string end = platform::ToAnsi(L"Tarnwick 終了") + "\r\n";
-    if (lines != static_cast<size_t>(folderFiles) + 9 || bytes.size() < end.size() ||
-        bytes.compare(bytes.size() - end.size(), end.size(), end) != 0) {
+    const std::vector<std::wstring> lines = common::LogMessages(common::ReadBytes(log));
+    if (lines.size() != static_cast<size_t>(folderFiles) + 9 || lines.back() != common::EndLine()) {
         Fail("the check of " + std::to_string(folderFiles) + " folder files logged " +
-             std::to_string(lines) + " lines or did not end normally");
+             std::to_string(lines.size()) + " lines or did not end normally");
     }
 }
 
@@ -198,7 +123,7 @@ double LogLineSeconds(const std::wstring& path) {
 std::wstring Install(const std::wstring& from, const std::wstring& folder, const wchar_t* name) {
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring exe = folder + name;
-    if (!CopyFileW(from.c_str(), exe.c_str(), FALSE)) Fail("cannot copy into " + Narrow(folder));
+    if (!CopyFileW(from.c_str(), exe.c_str(), FALSE)) Fail("cannot copy into " + Utf8(folder));
     DeleteFileW((folder + L"Tarnwick.ini").c_str());  // the warm-up run writes the defaults
     DeleteFileW((folder + L"Tarnwick.log").c_str());
     return exe;
@@ -206,9 +131,15 @@ std::wstring Install(const std::wstring& from, const std::wstring& folder, const
 
 }  // namespace
 
+namespace common {
+void ReportFailure(const std::string& what) {
+    Fail(what);
+}
+}  // namespace common
+
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 11;
-    const std::wstring build = BuildFolder();
+    const std::wstring build = common::BuildFolder();
     const std::wstring dir = build + L"bench\\";
     CreateDirectoryW(dir.c_str(), nullptr);
     const std::wstring empty =
@@ -237,7 +168,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> emptyTimes, logLineTimes;
     std::vector<std::vector<double>> checkTimes(checks.size());
     auto timeCheck = [&](size_t c, bool keep) {
-        SetStoreRoot(stores[c]);
+        common::SetIdentity(kIdentity, stores[c]);
         const double seconds = RunSeconds(checks[c]);
         ExpectCompleteLog(checks[c].substr(0, checks[c].size() - 4) + L".log", kStoreSizes[c]);
         if (keep) checkTimes[c].push_back(seconds);
@@ -260,11 +191,11 @@ int wmain(int argc, wchar_t** argv) {
             if (round > 0) logLineTimes.push_back(line);
         }
     } catch (const platform::RunFailure& failure) {
-        Fail("WriteLog failed: " + Narrow(failure.context));
+        Fail("WriteLog failed: " + Utf8(failure.context));
     }
 
     // Terabytes on paper, if not on disk: nothing else should trip over them.
-    for (const std::wstring& store : stores) RemoveFolder(store);
+    for (const std::wstring& store : stores) common::RemoveTree(store);
 
     const double emptyMs = Median(emptyTimes) * 1e3;
     std::vector<double> checkMs;
@@ -290,7 +221,7 @@ int wmain(int argc, wchar_t** argv) {
         row(what.c_str(), checkTimes[c], 1e3, "ms");
     }
     for (size_t o = 0; o < others.size(); ++o) {
-        const std::string what = "check, 20 folder files, " + Narrow(otherNames[o]);
+        const std::string what = "check, 20 folder files, " + Utf8(otherNames[o]);
         row(what.c_str(), otherTimes[o], 1e3, "ms");
     }
     row("one log line (WriteLog, 10000 a run)", logLineTimes, 1e6, "us");
@@ -303,7 +234,7 @@ int wmain(int argc, wchar_t** argv) {
     for (size_t o = 0; o < others.size(); ++o) {
         const double otherMs = Median(otherTimes[o]) * 1e3;
         std::printf("  %-38s %+7.1f %%    (the build's own against %s)\n", "20-file check, saved",
-                    (otherMs - checkMs[0]) / otherMs * 100, Narrow(otherNames[o]).c_str());
+                    (otherMs - checkMs[0]) / otherMs * 100, Utf8(otherNames[o]).c_str());
     }
     return startOk && perFileOk ? 0 : 1;
 }

@@ -15,18 +15,15 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/window_driver.h"
+#include "common/process.h"
+#include "common/text.h"
+#include "common/window_driver.h"
 #include "warning_window/layout.h"
 
 namespace {
 
 void Print(const std::wstring& text) {
-    const std::wstring line = text + L"\n";
-    int length = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                     nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(),
-                        length, nullptr, nullptr);
+    const std::string bytes = common::Utf8(text + L"\n");
     fwrite(bytes.data(), 1, bytes.size(), stdout);
     fflush(stdout);
 }
@@ -41,61 +38,40 @@ int HoldDesktop() {
 }
 
 int RunTarnwick(const std::wstring& exe, const std::wstring& shots, bool tickFirst) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
-        Print(L"cannot start " + exe);
-        return 2;
-    }
-    CloseHandle(info.hThread);
-    const ULONGLONG deadline = GetTickCount64() + 120000;
+    common::RunOptions options;
+    options.timeoutMs = 120000;
+    common::Run run(exe, options);
     int count = 0;
-    while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
-        if (GetTickCount64() > deadline) {
-            Print(L"Tarnwick did not end in time; stopped");
-            TerminateProcess(info.hProcess, 2);
-            break;
-        }
-        if (HWND message =
-                driver::FindWindowOf(info.dwProcessId, driver::WindowKind::ErrorMessage)) {
-            driver::Settle(message);
-            Print(L"error message: " + driver::MessageText(message));
-            driver::AnswerMessage(message);
-            driver::WaitForWindowGone(message, 5000);
-            continue;
-        }
-        HWND warning = driver::FindWindowOf(info.dwProcessId, driver::WindowKind::Warning);
-        if (warning == nullptr) continue;
-        driver::Settle(warning);
-        Sleep(300);  // let the window finish painting before the picture
-        ++count;
-        Print(L"warning window " + std::to_wstring(count) + L": " +
-              driver::Control(warning, lblFolderName).text + L" / " +
-              driver::Control(warning, lblFileSize).text);
-        if (!shots.empty()) {
-            const std::wstring path = shots + L"\\warning-" + std::to_wstring(count) + L".bmp";
-            if (driver::SaveWindowBitmap(warning, path)) Print(L"  saved " + path);
-        }
-        if (count == 1 && tickFirst) {
-            driver::ClickId(warning, chkNoCheck);
-            driver::Settle(warning);
-            Print(L"  ticked: " + driver::Control(warning, chkNoCheck).text);
-        }
-        Print(L"  pressed: " + driver::Control(warning, cmdClose).text);
-        driver::ClickId(warning, cmdClose);
-        driver::WaitForWindowGone(warning, 5000);
-    }
-    DWORD code = 2;
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    return static_cast<int>(code);
+    const std::optional<DWORD> code = common::AnswerWindows(
+        run, [](const std::wstring& text) { Print(L"error message: " + text); },
+        [&](HWND warning) {
+            Sleep(300);  // let the window finish painting before the picture
+            ++count;
+            Print(L"warning window " + std::to_wstring(count) + L": " +
+                  driver::Control(warning, lblFolderName).text + L" / " +
+                  driver::Control(warning, lblFileSize).text);
+            if (!shots.empty()) {
+                const std::wstring path = shots + L"\\warning-" + std::to_wstring(count) + L".bmp";
+                if (driver::SaveWindowBitmap(warning, path)) Print(L"  saved " + path);
+            }
+            if (count == 1 && tickFirst) {
+                driver::ClickId(warning, chkNoCheck);
+                driver::Settle(warning);
+                Print(L"  ticked: " + driver::Control(warning, chkNoCheck).text);
+            }
+            Print(L"  pressed: " + driver::Control(warning, cmdClose).text);
+            driver::ClickId(warning, cmdClose);
+        });
+    return static_cast<int>(code.value_or(2));
 }
 
 }  // namespace
+
+namespace common {
+void ReportFailure(const std::string& what) {
+    Print(Utf16(what));
+}
+}  // namespace common
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wstring(argv[1]) == L"hold-desktop") return HoldDesktop();

@@ -61,7 +61,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "driver/window_driver.h"
+#include "common/window_driver.h"
 #include "harness.h"
 #include "platform/failure.h"
 #include "warning_window/layout.h"
@@ -73,93 +73,26 @@ using namespace e2e;
 
 namespace {
 
-const wchar_t kEndLine[] = L"Tarnwick 終了";
-
-std::wstring WithoutFinalBackslash(const std::wstring& path) {
-    return path.substr(0, path.find_last_not_of(L'\\') + 1);
-}
 const wchar_t kInbox[] = L"受信トレイ";
 
-// The number in "エラー番号 N：description", or nothing when the message does
-// not name the failure by a number followed by a description.
-std::optional<unsigned long> ErrorNumber(const std::wstring& text) {
-    const std::wstring prefix = L"エラー番号 ";
-    if (text.rfind(prefix, 0) != 0) return std::nullopt;
-    size_t end = prefix.size();
-    while (end < text.size() && iswdigit(text[end])) ++end;
-    if (end == prefix.size() || text.compare(end, 1, L"：") != 0) return std::nullopt;
-    if (end + 1 >= text.size() || text[end + 1] == L'\r') return std::nullopt;
-    return std::stoul(text.substr(prefix.size(), end - prefix.size()));
-}
-
-void ExpectNormalEnd(const Outcome& outcome, const Scratch& scratch) {
-    EXPECT_EQ(outcome.exitCode, 0u);
-    for (const auto& error : outcome.errors) ADD_FAILURE() << "error message: " << Cp932(error);
-    const auto log = scratch.LogMessages();
-    EXPECT_TRUE(!log.empty() && log.back() == kEndLine) << "the log has no end line";
-}
-
-// One error message with a number and a description, a nonzero exit status,
-// and no end line. An empty list accepts any number.
-void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
-                   std::vector<unsigned long> numbers = {}) {
-    ASSERT_TRUE(outcome.exitCode.has_value()) << "hung";
-    EXPECT_NE(*outcome.exitCode, 0u);
-    ASSERT_EQ(outcome.errors.size(), 1u);
-    const std::optional<unsigned long> number = ErrorNumber(outcome.errors[0]);
-    ASSERT_TRUE(number.has_value()) << Cp932(outcome.errors[0]);
-    if (!numbers.empty()) {
-        EXPECT_NE(std::find(numbers.begin(), numbers.end(), *number), numbers.end())
-            << "error number " << *number << ": " << Cp932(outcome.errors[0]);
-    }
-    const auto log = scratch.LogMessages();
-    EXPECT_TRUE(log.empty() || log.back() != kEndLine) << "a failed run wrote the end line";
-}
-
-// The log from the identity on: the start line and the five setting lines cut.
-std::vector<std::wstring> AfterSettings(const Scratch& scratch) {
-    auto log = scratch.LogMessages();
-    if (log.size() < 6) return log;
-    return {log.begin() + 6, log.end()};
-}
-
-// The per-file lines of a run, whose order is the folder listing's.
-std::vector<std::wstring> FileLines(const Scratch& scratch) {
-    std::vector<std::wstring> lines;
-    bool inScan = false;
-    for (const auto& line : scratch.LogMessages()) {
-        if (line == kEndLine) break;
-        if (inScan) lines.push_back(line);
-        if (line.rfind(L"Store Root取得：", 0) == 0) inScan = true;
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
-std::wstring FileLine(const std::wstring& name, long long kilobytes, const wchar_t* verdict) {
-    return name + L"  サイズ：" + std::to_wstring(kilobytes) + verdict;
-}
-const wchar_t kBelow[] = L", 警告サイズ以下";
-const wchar_t kExempted[] = L", チェック省略対象";
-const wchar_t kWarned[] = L", 警告画面表示";
-
 // Every setting present, so that a normal run writes nothing back, and an
-// exemption of the inbox for the given store; `key` gets `value` instead.
-std::string Profile(const std::wstring& store, const std::string& key = "",
-                    const std::string& value = "", const std::string& warningSize = "1048576") {
-    auto line = [&](const std::string& name, const std::string& usual) {
-        return name + "=" + (name == key ? value : usual) + "\r\n";
-    };
-    return "[Tarnwick]\r\n" + line("LimitSize", "2097152") + line("WarningSize", warningSize) +
-           line("WarningTitle", "WARNING!") + line("WarningMsg", Cp932(L"容量にご注意下さい。")) +
-           "[No Check]\r\n" + line("Visible", "1") + Cp932(kInbox) + "=" + Cp932(store) + "\r\n";
+// exemption of the inbox for the given store.
+std::string InboxExemptProfile(const std::wstring& store, ProfileValues values = {}) {
+    values.exemptions = Cp932(kInbox) + "=" + Cp932(store) + "\r\n";
+    return ProfileBytes(values);
+}
+
+ProfileValues WarningSize(const std::string& kilobytes) {
+    ProfileValues values;
+    values.warning = kilobytes;
+    return values;
 }
 
 // A scratch folder whose store is the default identity's "{name}", with the
 // profile above for that store.
 Scratch StoreCase(const std::wstring& name, const std::string& warningSize = "1048576") {
     Scratch scratch(name);
-    scratch.WriteIni(Profile(scratch.store, "", "", warningSize));
+    scratch.WriteIni(InboxExemptProfile(scratch.store, WarningSize(warningSize)));
     SetIdentity(L"{" + name + L"}", scratch.store);
     return scratch;
 }
@@ -167,17 +100,14 @@ Scratch StoreCase(const std::wstring& name, const std::string& warningSize = "10
 // The log lines of a store case from the identity on.
 std::vector<std::wstring> Located(const Scratch& scratch, std::vector<std::wstring> rest) {
     const std::wstring name = WithoutFinalBackslash(scratch.dir);
-    rest.insert(rest.begin(), {L"GUID取得：{" + name.substr(name.find_last_of(L'\\') + 1) + L"}",
-                               L"Store Root取得：" + scratch.store});
+    rest.insert(rest.begin(), {GuidLine(L"{" + name.substr(name.find_last_of(L'\\') + 1) + L"}"),
+                               StoreRootLine(scratch.store)});
     return rest;
 }
 
-// Ticks the box of a warning and presses cmdClose, as a person would.
-void TickAndClose(HWND warning) {
-    driver::ClickId(warning, chkNoCheck);
-    driver::Settle(warning);
-    driver::ClickId(warning, cmdClose);
-    driver::WaitForWindowGone(warning, 5000);
+// Text as the log shows it: through code page 932.
+std::wstring Logged(const std::wstring& text) {
+    return FromCp932(Cp932(text));
 }
 
 // A value read back through the profile service, as the program reads it.
@@ -197,35 +127,6 @@ std::string Garbage(size_t size) {
     }
     return bytes;
 }
-
-std::string Utf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                        length, nullptr, nullptr);
-    return bytes;
-}
-
-// A file held open by another program; by default the way Outlook Express
-// holds its folder files: read and write, no sharing.
-class HeldFile {
-  public:
-    explicit HeldFile(const std::wstring& path, DWORD access = GENERIC_READ | GENERIC_WRITE,
-                      DWORD share = 0)
-        : handle_(CreateFileW(path.c_str(), access, share, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << "cannot hold " << Cp932(path);
-    }
-    ~HeldFile() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-
-  private:
-    HANDLE handle_;
-};
 
 // Whether a second opener is refused, which the held-file cases rely on.
 bool RefusesOthers(const std::wstring& path) {
@@ -279,7 +180,9 @@ TEST(BadProfile, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.key) + "=" + row.text);
         Scratch scratch(L"bad_number_" + std::to_wstring(index++));
-        const std::string profile = Profile(L"C:\\Mail\\", row.key, row.text);
+        ProfileValues values;
+        values[row.key] = row.text;
+        const std::string profile = InboxExemptProfile(L"C:\\Mail\\", values);
         scratch.WriteIni(profile);
         const Outcome outcome = RunToEnd(scratch);
         const std::wstring label = labels.at(row.key);
@@ -316,14 +219,10 @@ TEST(BadProfile, AMegabyteLineIsCutAndTheKeysAfterItStillRead) {
     scratch.WriteIni(profile);
     const Outcome outcome = RunToEnd(scratch);
     ExpectNormalEnd(outcome, scratch);
-    const auto log = scratch.LogMessages();
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[1], L"制限サイズ取得：3000000");
-    EXPECT_TRUE(log[3] == L"警告タイトル取得：" + std::wstring(1023, L'A'))
-        << "title line of " << log[3].size() << " characters";
     // 1023 bytes hold 511 whole characters; half a character is not kept.
-    EXPECT_TRUE(log[4] == L"警告メッセージ取得：" + std::wstring(511, L'あ'))
-        << "message line of " << log[4].size() << " characters";
+    EXPECT_EQ(SettingsLogged(scratch),
+              SettingLines(L"3000000", L"1048576", std::wstring(1023, L'A'),
+                           std::wstring(511, L'あ'), L"1"));
     EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
 }
 
@@ -350,16 +249,11 @@ TEST(BadProfile, Utf8WithByteOrderMarkIsReadAsUtf8) {
 
     const Outcome outcome = RunToEnd(scratch);
     ExpectNormalEnd(outcome, scratch);
-    const auto log = scratch.LogMessages();
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(log[1], L"制限サイズ取得：3000000");
-    EXPECT_EQ(log[2], L"警告サイズ取得：1");
-    EXPECT_EQ(log[3], L"警告タイトル取得：警告");
-    EXPECT_EQ(log[4], L"警告メッセージ取得：整理して下さい");
-    EXPECT_EQ(log[5], L"chkNoCheckチェックボックスの表示取得：1");
+    EXPECT_EQ(SettingsLogged(scratch),
+              SettingLines(L"3000000", L"1", L"警告", L"整理して下さい", L"1"));
     EXPECT_EQ(FileLines(scratch),
-              (std::vector<std::wstring>{FileLine(L"下書き.dbx", 0, kBelow),
-                                         FileLine(L"受信トレイ.dbx", 2, kExempted)}));
+              (std::vector<std::wstring>{FileLine(L"下書き.dbx", 0, Verdict::Below),
+                                         FileLine(L"受信トレイ.dbx", 2, Verdict::Exempted)}));
     EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
 }
 
@@ -369,14 +263,14 @@ TEST(BadProfile, Utf8WithByteOrderMarkIsReadAsUtf8) {
 TEST(BadRegistry, StoreRootOfEveryValueType) {
     Scratch scratch(L"bad_reg");
     MakeFile(scratch.store + kInbox + L".dbx", 2048);
-    scratch.WriteIni(Profile(L"C:\\Mail\\"));
+    scratch.WriteIni(InboxExemptProfile(L"C:\\Mail\\"));
     RunOptions options;
     options.environment[L"UserProfile"] = WithoutFinalBackslash(scratch.dir);
     const std::wstring identity = L"{BAD-REG}", reference = L"%UserProfile%\\store";
     const DWORD zero = 0, abc = 0x00636261;  // the bytes 61 62 63 00: "abc"
     const std::string path = Cp932(scratch.store);
-    const std::wstring found = L"Store Root取得：" + scratch.store;
-    const std::wstring inbox = FileLine(std::wstring(kInbox) + L".dbx", 2, kBelow);
+    const std::wstring found = StoreRootLine(scratch.store);
+    const std::wstring inbox = FileLine(std::wstring(kInbox) + L".dbx", 2, Verdict::Below);
     const struct {
         const char* name;
         DWORD type;
@@ -391,7 +285,7 @@ TEST(BadRegistry, StoreRootOfEveryValueType) {
          (reference.size() + 1) * sizeof(wchar_t),
          {found, inbox},
          0},
-        {"REG_DWORD 0", REG_DWORD, &zero, 4, {L"Store Root が見つかりません"}, 0},
+        {"REG_DWORD 0", REG_DWORD, &zero, 4, {NoStoreRootLine()}, 0},
         {"REG_DWORD abc", REG_DWORD, &abc, 4, {}, ERROR_BAD_PATHNAME},  // "abc": no full path
         {"REG_BINARY", REG_BINARY, path.data(), path.size(), {found, inbox}, 0},
     };
@@ -400,16 +294,16 @@ TEST(BadRegistry, StoreRootOfEveryValueType) {
         SetDefaultIdentityRaw(identity);
         SetStoreRootRaw(identity, row.type, row.data, static_cast<DWORD>(row.size));
         const Outcome outcome = RunToEnd(scratch, options);
-        std::vector<std::wstring> expected = {L"GUID取得：" + identity};
+        std::vector<std::wstring> expected = {GuidLine(identity)};
         expected.insert(expected.end(), row.after.begin(), row.after.end());
         if (row.error != 0) {
             ExpectFailure(outcome, scratch, {row.error});
         } else {
             ExpectNormalEnd(outcome, scratch);
-            expected.push_back(kEndLine);
+            expected.push_back(EndLine());
         }
         EXPECT_EQ(AfterSettings(scratch), expected);
-        EXPECT_EQ(scratch.IniBytes(), Profile(L"C:\\Mail\\"));
+        EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(L"C:\\Mail\\"));
     }
 }
 
@@ -430,7 +324,7 @@ TEST(BadStore, NoFolderFilesGiveNoFileLines) {
         const Outcome outcome = RunToEnd(scratch);
         ExpectNormalEnd(outcome, scratch);
         EXPECT_EQ(outcome.warnings, 0);
-        EXPECT_EQ(AfterSettings(scratch), Located(scratch, {kEndLine}));
+        EXPECT_EQ(AfterSettings(scratch), Located(scratch, {EndLine()}));
     }
 }
 
@@ -452,30 +346,14 @@ std::wstring ManyName(int i) {
 // fail, the files are made one by one.
 void MakeManyFiles(const Scratch& scratch) {
     const std::wstring mark = scratch.dir + L"made";
-    using DosName = WCHAR*(CDECL*)(const char*);
-    const auto dosName = reinterpret_cast<DosName>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name")));
-    if (WCHAR* shell = dosName ? dosName("/bin/sh") : nullptr) {
-        std::wstring command = L"sh -c \"set --";
-        for (const int length : kManyLengths) command += L" " + std::to_wstring(length);
-        command +=
-            L"; k=0; for n; do seq -f f%05g.dbx $k 8 9999 | xargs truncate -s $n; "
-            L"k=$((k+1)); done; : > ../made\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessW(shell, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           scratch.store.c_str(), &startup, &process)) {
-            for (int i = 0; i < 600 && GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES;
-                 ++i) {
-                Sleep(50);
-            }
-            if (process.hThread) CloseHandle(process.hThread);
-            if (process.hProcess) CloseHandle(process.hProcess);
-        }
-        HeapFree(GetProcessHeap(), 0, shell);
-    }
-    if (GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    auto made = [&] { return GetFileAttributesW(mark.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    std::wstring command = L"sh -c \"set --";
+    for (const int length : kManyLengths) command += L" " + std::to_wstring(length);
+    command +=
+        L"; k=0; for n; do seq -f f%05g.dbx $k 8 9999 | xargs truncate -s $n; "
+        L"k=$((k+1)); done; : > ../made\"";
+    if (StartLinuxProgram("/bin/sh", command, scratch.store)) WaitUntil(made, 30000);
+    if (made()) return;
     for (int i = 0; i < kManyFiles; ++i) {
         MakeFile(scratch.store + ManyName(i), static_cast<std::uint64_t>(kManyLengths[i % 8]));
     }
@@ -493,7 +371,8 @@ TEST(BadStore, TenThousandFolderFiles) {
     MakeManyFiles(scratch);
     std::vector<std::wstring> expected;
     for (int i = 0; i < kManyFiles; ++i) {
-        expected.push_back(FileLine(ManyName(i), (kManyLengths[i % 8] + 1023) / 1024, kBelow));
+        expected.push_back(
+            FileLine(ManyName(i), (kManyLengths[i % 8] + 1023) / 1024, Verdict::Below));
     }
     std::sort(expected.begin(), expected.end());
 
@@ -539,9 +418,10 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
     EXPECT_EQ(outcome.warnings, 0) << "more warnings than the Korean folder's";
 
     EXPECT_EQ(FileLines(scratch),
-              (std::vector<std::wstring>{FromCp932(Cp932(FileLine(korean + L".dbx", 4, kWarned))),
-                                         FromCp932(Cp932(FileLine(emoji + L".dbx", 2, kBelow))),
-                                         FileLine(std::wstring(kInbox) + L".dbx", 5, kExempted)}));
+              (std::vector<std::wstring>{
+                  Logged(FileLine(korean + L".dbx", 4, Verdict::Warned)),
+                  Logged(FileLine(emoji + L".dbx", 2, Verdict::Below)),
+                  FileLine(std::wstring(kInbox) + L".dbx", 5, Verdict::Exempted)}));
     EXPECT_NE(scratch.LogBytes().find("???.dbx  "), std::string::npos);
     EXPECT_EQ(scratch.IniBytes(), profile);
 }
@@ -558,23 +438,23 @@ TEST(BadStore, AFolderFileHeldOpenWithoutSharingIsMeasured) {
     const Outcome outcome = RunToEnd(scratch);
     ExpectNormalEnd(outcome, scratch);
     EXPECT_EQ(outcome.warnings, 1);
-    EXPECT_EQ(FileLines(scratch), (std::vector<std::wstring>{FileLine(inbox, 1025, kBelow),
-                                                             FileLine(sent, 1048576, kWarned)}));
-    EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+    EXPECT_EQ(FileLines(scratch),
+              (std::vector<std::wstring>{FileLine(inbox, 1025, Verdict::Below),
+                                         FileLine(sent, 1048576, Verdict::Warned)}));
+    EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
 }
 
 TEST(BadStore, AStoreThatIsAFileEndsTheRun) {
     Scratch scratch(L"bad_store_file");
     const std::wstring file = scratch.dir + L"Outlook Express";
     MakeFile(file, 4096);
-    scratch.WriteIni(Profile(scratch.store));
+    scratch.WriteIni(InboxExemptProfile(scratch.store));
     SetIdentity(L"{BAD-FILE}", file);
     const Outcome outcome = RunToEnd(scratch);
     ExpectFailure(outcome, scratch, {ERROR_DIRECTORY});
-    EXPECT_EQ(
-        AfterSettings(scratch),
-        (std::vector<std::wstring>{L"GUID取得：{BAD-FILE}", L"Store Root取得：" + file + L"\\"}));
-    EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+    EXPECT_EQ(AfterSettings(scratch),
+              (std::vector<std::wstring>{GuidLine(L"{BAD-FILE}"), StoreRootLine(file + L"\\")}));
+    EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
 }
 
 // The run does not touch the store between reading its location and listing
@@ -590,7 +470,7 @@ TEST(BadStore, AStoreThatGoesAwayEndsTheRun) {
         const Outcome outcome = RunToEnd(scratch);
         ExpectFailure(outcome, scratch, {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND});
         EXPECT_EQ(AfterSettings(scratch), Located(scratch, {}));
-        EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+        EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
     }
     {
         SCOPED_TRACE("gone while a warning is open");
@@ -607,8 +487,8 @@ TEST(BadStore, AStoreThatGoesAwayEndsTheRun) {
         TickAndClose(warning);
         const Outcome outcome = Finish(run);
         ExpectFailure(outcome, scratch, {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND});
-        EXPECT_EQ(AfterSettings(scratch), Located(scratch, {FileLine(first + L".dbx", 2, kWarned),
-                                                            L"次回よりチェックを省略"}));
+        EXPECT_EQ(AfterSettings(scratch),
+                  Located(scratch, {FileLine(first + L".dbx", 2, Verdict::Warned), NoCheckLine()}));
         EXPECT_EQ(ReadBack(scratch, L"No Check", first), scratch.store);
         EXPECT_EQ(ReadBack(scratch, L"No Check", kInbox), scratch.store);
         EXPECT_EQ(ReadBack(scratch, L"Tarnwick", L"WarningSize"), L"1");
@@ -638,7 +518,7 @@ TEST(BadLock, TheLogHeldByAnotherProgram) {
                 << "the message does not name the log";
             EXPECT_EQ(scratch.LogBytes(), lastLog);
         }
-        EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+        EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
     }
 }
 
@@ -655,7 +535,8 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
         outcome = Finish(run);
     }
     ExpectFailure(outcome, scratch, {ERROR_SHARING_VIOLATION});
-    EXPECT_EQ(AfterSettings(scratch), Located(scratch, {FileLine(L"Outbox.dbx", 2, kWarned)}));
+    EXPECT_EQ(AfterSettings(scratch),
+              Located(scratch, {FileLine(L"Outbox.dbx", 2, Verdict::Warned)}));
     EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), scratch.store);
     EXPECT_EQ(ReadBack(scratch, L"No Check", kInbox), scratch.store);
     EXPECT_EQ(ReadBack(scratch, L"No Check", L"Visible"), L"1");
@@ -707,31 +588,12 @@ class Immutable {
         return true;
     }
     void Set(bool on) {
-        using DosName = WCHAR*(CDECL*)(const char*);
-        using UnixName = char*(CDECL*)(const WCHAR*);
-        const HMODULE kernel = GetModuleHandleW(L"kernel32");
-        const auto dosName = reinterpret_cast<DosName>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
-        const auto unixName = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
-        ASSERT_TRUE(dosName && unixName) << "not under Wine";
-        WCHAR* program = dosName("/usr/bin/chattr");
-        char* target = unixName(path_.c_str());
-        const std::string unixPath = target ? target : "";
-        std::wstring command =
-            std::wstring(L"chattr ") + (on ? L"+i" : L"-i") + L" \"" + Utf16(unixPath) + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (program && CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &process)) {
-            if (process.hThread) CloseHandle(process.hThread);
-            if (process.hProcess) CloseHandle(process.hProcess);
-        }
-        HeapFree(GetProcessHeap(), 0, program);
-        HeapFree(GetProcessHeap(), 0, target);
-        for (int i = 0; i < 500 && Writable() == on; ++i) Sleep(20);
-        EXPECT_NE(Writable(), on) << "chattr " << (on ? "+i" : "-i") << " had no effect";
+        const std::string target = LinuxPath(path_);
+        ASSERT_FALSE(target.empty()) << "not under Wine";
+        StartLinuxProgram("/usr/bin/chattr", std::wstring(L"chattr ") + (on ? L"+i" : L"-i") +
+                                                 L" \"" + Utf16(target) + L"\"");
+        EXPECT_TRUE(WaitUntil([&] { return Writable() != on; }, 10000))
+            << "chattr " << (on ? "+i" : "-i") << " had no effect";
     }
     std::wstring path_;
 };
@@ -789,21 +651,23 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
 
         EXPECT_EQ(outcome.exitCode, 2u);
         const auto log = scratch.LogMessages();
-        EXPECT_TRUE(!log.empty() && log.back() == kEndLine) << "no end line";
+        EXPECT_TRUE(!log.empty() && log.back() == EndLine()) << "no end line";
         const std::wstring number = L"エラー番号 " + std::to_wstring(row.error);
         EXPECT_EQ(CountLines(log, L"既定値を保存できません：[", number), row.unreadable ? 5u : 0u);
         const size_t warnings = row.unreadable ? 2 : 1;
         EXPECT_EQ(outcome.warnings, static_cast<int>(warnings));
-        EXPECT_EQ(CountLines(log, L"次回よりチェックを省略"), 0u);
+        EXPECT_EQ(CountLines(log, NoCheckLine()), 0u);
         EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：" + number), warnings);
         std::vector<std::wstring> sizes;
         for (const auto& line : log) {
             if (line.find(L"  サイズ：") != std::wstring::npos) sizes.push_back(line);
         }
         std::sort(sizes.begin(), sizes.end());
-        EXPECT_EQ(sizes, (std::vector<std::wstring>{
-                             FileLine(outbox, 1048576, kWarned),
-                             FileLine(inbox, 1048576, row.unreadable ? kWarned : kExempted)}));
+        EXPECT_EQ(
+            sizes,
+            (std::vector<std::wstring>{
+                FileLine(outbox, 1048576, Verdict::Warned),
+                FileLine(inbox, 1048576, row.unreadable ? Verdict::Warned : Verdict::Exempted)}));
         ASSERT_EQ(outcome.errors.size(), warnings);
         for (const auto& error : outcome.errors) {
             EXPECT_EQ(ErrorNumber(error), row.error) << Cp932(error);
@@ -837,12 +701,12 @@ TEST(ProfilePath, TheProfileBesideTheExeIsTheOneReadAndWritten) {
         scratch.WriteIni(profile + "\r\n");
         const Outcome outcome = RunToEnd(scratch);
         ExpectNormalEnd(outcome, scratch);
-        EXPECT_EQ(
-            scratch.LogMessages(),
-            (std::vector<std::wstring>{
-                L"Tarnwick 起動", L"制限サイズ取得：3000000", L"警告サイズ取得：5000",
-                L"警告タイトル取得：T", L"警告メッセージ取得：M",
-                L"chkNoCheckチェックボックスの表示取得：1", L"GUIDが見つかりません", kEndLine}));
+        std::vector<std::wstring> expected = {StartLine()};
+        for (const auto& line : SettingLines(L"3000000", L"5000", L"T", L"M", L"1")) {
+            expected.push_back(line);
+        }
+        expected.insert(expected.end(), {NoIdentityLine(), EndLine()});
+        EXPECT_EQ(scratch.LogMessages(), expected);
         EXPECT_EQ(scratch.IniBytes(), profile + "1\r\n");
         EXPECT_EQ(ReadBytes(root + L"prof_path_a\\b\\Tarnwick.ini"), decoy);
     }
@@ -940,8 +804,9 @@ TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
         const Outcome won = Finish(*running, TickAndClose);
         ExpectNormalEnd(won, scratch);
         EXPECT_EQ(won.warnings, 1);
-        EXPECT_EQ(AfterSettings(scratch), Located(scratch, {FileLine(L"Outbox.dbx", 2, kWarned),
-                                                            L"次回よりチェックを省略", kEndLine}));
+        EXPECT_EQ(AfterSettings(scratch),
+                  Located(scratch,
+                          {FileLine(L"Outbox.dbx", 2, Verdict::Warned), NoCheckLine(), EndLine()}));
         EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), scratch.store);
     }
 }
@@ -983,10 +848,6 @@ TEST(BadLock, AnExemptionTheHeldProfileRefusesIsReportedAsAnEvent) {
 
 namespace {
 
-std::wstring StoreKeyOf(const std::wstring& identity) {
-    return L"Identities\\" + identity + L"\\Software\\Microsoft\\Outlook Express\\5.0";
-}
-
 // Everyone may read the key and remove it, but not change its values.
 void MakeReadOnly(const std::wstring& subkey) {
     HKEY key = nullptr;
@@ -1001,23 +862,11 @@ void MakeReadOnly(const std::wstring& subkey) {
               ERROR_ACCESS_DENIED);
 }
 
-// Makes every folder of a full path, in the form that has no length limit.
-void MakeFolders(const std::wstring& path) {
-    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
-        CreateDirectoryW((L"\\\\?\\" + path.substr(0, at)).c_str(), nullptr);
-    }
-}
-
-// A store path as the log shows it: through code page 932.
-std::wstring Logged(const std::wstring& text) {
-    return FromCp932(Cp932(text));
-}
-
 }  // namespace
 
 TEST(BadRegistry, TextsAreReadWholeAsUnicodeWithReadAccessOnly) {
     Scratch scratch(L"bad_whole");
-    scratch.WriteIni(Profile(L"C:\\Mail\\"));
+    scratch.WriteIni(InboxExemptProfile(L"C:\\Mail\\"));
     const std::wstring identity256 = L"{" + std::wstring(252, L'I') + L"あ}";
     const std::wstring inner = scratch.store + L"店\\";
     const std::wstring store256 = inner + std::wstring(255 - Cp932(inner).size(), L'p') + L"\\";
@@ -1044,15 +893,15 @@ TEST(BadRegistry, TextsAreReadWholeAsUnicodeWithReadAccessOnly) {
         SetIdentity(row.identity, row.store);
         if (row.readOnly) {
             MakeReadOnly(L"Identities");
-            MakeReadOnly(StoreKeyOf(row.identity));
+            MakeReadOnly(StoreKey(row.identity));
         }
         const Outcome outcome = RunToEnd(scratch);
         ExpectNormalEnd(outcome, scratch);
         EXPECT_EQ(AfterSettings(scratch),
                   (std::vector<std::wstring>{
-                      L"GUID取得：" + row.identity, Logged(L"Store Root取得：" + row.store),
-                      FileLine(std::wstring(kInbox) + L".dbx", 2, kBelow), kEndLine}));
-        EXPECT_EQ(scratch.IniBytes(), Profile(L"C:\\Mail\\"));
+                      GuidLine(row.identity), Logged(StoreRootLine(row.store)),
+                      FileLine(std::wstring(kInbox) + L".dbx", 2, Verdict::Below), EndLine()}));
+        EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(L"C:\\Mail\\"));
     }
     ClearIdentities();
 }
@@ -1063,7 +912,7 @@ TEST(BadRegistry, TextsAreReadWholeAsUnicodeWithReadAccessOnly) {
 TEST(BadRegistry, AStoreRootThatIsNoFullPathEndsTheRun) {
     Scratch scratch(L"bad_not_full");
     MakeFile(scratch.store + L"Outbox.dbx", 2048);
-    scratch.WriteIni(Profile(scratch.store));
+    scratch.WriteIni(InboxExemptProfile(scratch.store));
     RunOptions options;
     options.environment[L"HOMEPATH"] = std::nullopt;
     const std::wstring rows[] = {L"%HOMEPATH%", L"store", L"store\\", L"\\store",
@@ -1076,8 +925,8 @@ TEST(BadRegistry, AStoreRootThatIsNoFullPathEndsTheRun) {
         EXPECT_TRUE(!outcome.errors.empty() &&
                     outcome.errors[0].find(L"：" + recorded) != std::wstring::npos)
             << "the message does not name the recorded value";
-        EXPECT_EQ(AfterSettings(scratch), (std::vector<std::wstring>{L"GUID取得：{BAD-NOT-FULL}"}));
-        EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+        EXPECT_EQ(AfterSettings(scratch), (std::vector<std::wstring>{GuidLine(L"{BAD-NOT-FULL}")}));
+        EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
     }
 }
 
@@ -1090,10 +939,11 @@ TEST(BadStore, EachFolderFileIsMeasuredAsItself) {
     const struct {
         std::wstring name;
         std::uint64_t length;
-        const wchar_t* verdict;
+        Verdict verdict;
     } files[] = {
-        {L"a.dbx", 1024, kBelow},     {L"a.dbx.", k3GiB, kWarned}, {L"b.dbx ", k3GiB, kWarned},
-        {L"AUX.dbx", k3GiB, kWarned}, {L"con.dbx", 1025, kBelow},
+        {L"a.dbx", 1024, Verdict::Below},    {L"a.dbx.", k3GiB, Verdict::Warned},
+        {L"b.dbx ", k3GiB, Verdict::Warned}, {L"AUX.dbx", k3GiB, Verdict::Warned},
+        {L"con.dbx", 1025, Verdict::Below},
     };
     std::vector<std::wstring> expected;
     for (const auto& file : files) {
@@ -1106,7 +956,7 @@ TEST(BadStore, EachFolderFileIsMeasuredAsItself) {
     ExpectNormalEnd(outcome, scratch);
     EXPECT_EQ(outcome.warnings, 3);
     EXPECT_EQ(FileLines(scratch), expected);
-    EXPECT_EQ(scratch.IniBytes(), Profile(scratch.store));
+    EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
 }
 
 // The box would record an entry whose value the profile gives back as
@@ -1125,7 +975,7 @@ TEST(BadStore, AStorePathTheProfileCannotHoldGetsNoCheckBox) {
         }
         MakeFolders(store);
         MakeFile(L"\\\\?\\" + store + L"Outbox.dbx", 2048);
-        const std::string profile = Profile(scratch.store, "", "", "1");
+        const std::string profile = InboxExemptProfile(scratch.store, WarningSize("1"));
         scratch.WriteIni(profile);
         SetIdentity(L"{BAD-NO-BOX}", store);
 
@@ -1140,10 +990,10 @@ TEST(BadStore, AStorePathTheProfileCannotHoldGetsNoCheckBox) {
         driver::WaitForWindowGone(warning, 5000);
         const Outcome outcome = Finish(run);
         ExpectNormalEnd(outcome, scratch);
-        EXPECT_EQ(AfterSettings(scratch),
-                  (std::vector<std::wstring>{L"GUID取得：{BAD-NO-BOX}",
-                                             Logged(L"Store Root取得：" + store),
-                                             FileLine(L"Outbox.dbx", 2, kWarned), kEndLine}));
+        EXPECT_EQ(
+            AfterSettings(scratch),
+            (std::vector<std::wstring>{GuidLine(L"{BAD-NO-BOX}"), Logged(StoreRootLine(store)),
+                                       FileLine(L"Outbox.dbx", 2, Verdict::Warned), EndLine()}));
         EXPECT_EQ(scratch.IniBytes(), profile);
     }
 }
@@ -1194,7 +1044,7 @@ std::wstring OpenedFolderName(const std::vector<HWND>& before, const std::wstrin
 // user is told so, and the warning stays open.
 TEST(BadStore, TheFolderButtonOpensExactlyTheStoreInWinesExplorer) {
     Scratch scratch(L"bad_explorer");
-    scratch.WriteIni(Profile(scratch.store, "", "", "1"));
+    scratch.WriteIni(InboxExemptProfile(scratch.store, WarningSize("1")));
     CreateDirectoryW((scratch.dir + L"mail").c_str(), nullptr);  // what a cut at the comma opens
     const std::wstring tooLong =
         scratch.dir + std::wstring(130, L'q') + L"\\" + std::wstring(130, L'r') + L"\\";

@@ -1,68 +1,50 @@
 // End-to-end bench: runs the real Tarnwick.exe from a scratch folder with the
-// registry and environment a case needs, and reads what it left behind.
+// registry and environment a case needs, and judges what it left behind and
+// what it showed. The shared helpers (common/) come with it.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "../code_page.h"
+#include "common/files.h"
+#include "common/log_lines.h"
+#include "common/process.h"
+#include "common/readers.h"
+#include "common/registry.h"
+#include "common/text.h"
 
 namespace e2e {
 
-using codepage::Cp932;
-using codepage::FromCp932;
-using codepage::Utf16;
+using namespace common;
 
-// The folder that holds this test program and the Tarnwick.exe built with it.
-std::wstring BuildFolder();
-
-// A fresh folder holding a copy of Tarnwick.exe, and its store subfolder.
-class Scratch {
+// A scratch folder holding a copy of Tarnwick.exe.
+class Scratch : public ScratchFolder {
   public:
     explicit Scratch(const std::wstring& name);
-    std::wstring dir;    // ends in a backslash
-    std::wstring exe;    // dir + Tarnwick.exe
-    std::wstring ini;    // dir + Tarnwick.ini
-    std::wstring log;    // dir + Tarnwick.log
-    std::wstring store;  // dir + store\ (created)
-
-    // The profile's bytes exactly as a user's editor would have saved them.
-    void WriteIni(const std::string& bytes) const;
-    std::string IniBytes() const;
-    std::string LogBytes() const;
-    // The log's lines, decoded from code page 932, with the date and time cut
-    // off (checked to be "date time " first).
-    std::vector<std::wstring> LogMessages() const;
+    std::wstring exe;  // dir + Tarnwick.exe
 };
 
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-// A file of the given length that is never written: sparse.
-void MakeFile(const std::wstring& path, std::uint64_t length);
-void RemoveTree(const std::wstring& path);
-
-// HKCU\Identities: the default identity and its store location.
-void SetIdentity(const std::wstring& identity, const std::wstring& storeRoot);
-void SetDefaultIdentityRaw(const std::wstring& identity);  // no store location
-void ClearIdentities();
-void SetStoreRootRaw(const std::wstring& identity, DWORD type, const void* data, DWORD size);
-
-struct RunOptions {
-    // Variables to set (or, with an empty optional, remove) for the run.
-    std::map<std::wstring, std::optional<std::wstring>> environment;
-    std::wstring currentFolder;  // default: the scratch folder
-    DWORD timeoutMs = 30000;
-    // Turns on Wine's debug output of the events the run writes and of the
-    // DLLs it loads, and reads them back into Outcome::trace.
-    bool watchEvents = false;
+// The bytes of a profile with every setting present, so that a run writes
+// nothing into it of its own accord: each value as it stands in the file, in
+// code page 932, and the exemption lines after Visible.
+struct ProfileValues {
+    std::string limit = "2097152";
+    std::string warning = "1048576";
+    std::string title = Cp932(L"容量警告");
+    std::string message = Cp932(L"受信トレイが大きくなっています。古いメールを整理して下さい。");
+    std::string visible = "1";
+    std::string exemptions;  // "folder=store\r\n" lines
+    // The value of the setting with this key (LimitSize ... Visible).
+    std::string& operator[](const std::string& key);
 };
+std::string ProfileBytes(const ProfileValues& values = {});
 
 // An event as Wine's ReportEventW printed it: the type and ID on its
 // "advapi" line, each string on an "eventlog" line (non-ASCII escaped, which
@@ -111,26 +93,8 @@ struct WineTrace {
     std::vector<std::wstring> dlls;
 };
 
-// A started Tarnwick.exe; killed on destruction if still running.
-class Run {
-  public:
-    Run(const std::wstring& exe, const RunOptions& options = {});
-    ~Run();
-    Run(const Run&) = delete;
-    Run& operator=(const Run&) = delete;
-    HANDLE process() const { return process_; }
-    // Waits for the exit; the exit status, or nullopt after a time-out (the
-    // process is then killed).
-    std::optional<DWORD> Wait();
-    DWORD timeoutMs() const { return timeoutMs_; }
-    // With RunOptions::watchEvents, once the run has ended: what it printed.
-    WineTrace Trace() const;
-
-  private:
-    HANDLE process_ = nullptr;
-    DWORD timeoutMs_;
-    std::optional<std::uint64_t> outputStart_;  // where the run's Wine output begins
-};
+// With RunOptions::watchEvents, once the run has ended: what it printed.
+WineTrace TraceOf(const Run& run);
 
 struct Outcome {
     std::optional<DWORD> exitCode;     // nullopt: hung and was killed
@@ -144,7 +108,28 @@ struct Outcome {
 Outcome RunToEnd(const Scratch& scratch, const RunOptions& options = {});
 // The same for a run already started (and perhaps driven by hand so far).
 // `onWarning`, when given, answers each warning window in place of cmdClose
-// and returns when the window is gone.
+// and must close it.
 Outcome Finish(Run& run, const std::function<void(HWND)>& onWarning = {});
+// Ticks the box of a warning and presses cmdClose, as a person would.
+void TickAndClose(HWND warning);
+
+// The number in "エラー番号 N：description", or nothing when the message does
+// not name the failure by a number followed by a description.
+std::optional<unsigned long> ErrorNumber(const std::wstring& text);
+// Exit status 0, no error message, and the end line.
+void ExpectNormalEnd(const Outcome& outcome, const Scratch& scratch);
+// One error message with a number (one of `numbers`, if any are given) and a
+// description, a nonzero exit status, and no end line.
+void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
+                   const std::vector<unsigned long>& numbers = {});
+
+// Parts of the log: the five setting lines (as many as there are); from the
+// identity on (the start line and the setting lines cut); after the store
+// line (the per-file lines and what follows, in order); and the per-file
+// lines alone, sorted.
+std::vector<std::wstring> SettingsLogged(const Scratch& scratch);
+std::vector<std::wstring> AfterSettings(const Scratch& scratch);
+std::vector<std::wstring> ScanLines(const Scratch& scratch);
+std::vector<std::wstring> FileLines(const Scratch& scratch);
 
 }  // namespace e2e

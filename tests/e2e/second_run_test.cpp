@@ -2,8 +2,8 @@
 // go on: what the log, the profile, the error message and the exit status say.
 #include <gtest/gtest.h>
 
-#include "expected_lines.h"
 #include "harness.h"
+#include "platform/failure.h"
 
 using namespace e2e;
 
@@ -15,8 +15,6 @@ std::vector<std::wstring> Joined(std::vector<std::wstring> lines,
     return lines;
 }
 
-const char kNoIdentityUtf8[] = "GUIDが見つかりません";
-
 }  // namespace
 
 TEST(SecondRun, ReplacesTheLogAndLeavesHandEditedValuesAlone) {
@@ -27,9 +25,9 @@ TEST(SecondRun, ReplacesTheLogAndLeavesHandEditedValuesAlone) {
     // The administrator's own values: the extremes of the number range, a
     // title kept between quotes for its outer spaces, and the box hidden.
     const std::string edited = Cp932(
-        Utf16("[Tarnwick]\r\nLimitSize=2147483647\r\nWarningSize=-2147483648\r\n"
-              "WarningTitle=\"  お知らせ  \"\r\nWarningMsg=受信トレイを整理して下さい。 (Inbox)\r\n"
-              "[No Check]\r\nVisible=0\r\n"));
+        L"[Tarnwick]\r\nLimitSize=2147483647\r\nWarningSize=-2147483648\r\n"
+        L"WarningTitle=\"  お知らせ  \"\r\nWarningMsg=受信トレイを整理して下さい。 (Inbox)\r\n"
+        L"[No Check]\r\nVisible=0\r\n");
     scratch.WriteIni(edited);
     const Outcome outcome = RunToEnd(scratch);
     EXPECT_EQ(outcome.exitCode, 0u);
@@ -38,9 +36,9 @@ TEST(SecondRun, ReplacesTheLogAndLeavesHandEditedValuesAlone) {
     // Nothing of the first run's log is left.
     EXPECT_EQ(
         scratch.LogMessages(),
-        Joined({StartLine()}, Joined(SettingLines("2147483647", "-2147483648", "  お知らせ  ",
-                                                  "受信トレイを整理して下さい。 (Inbox)", "0"),
-                                     {Utf16(kNoIdentityUtf8), EndLine()})));
+        Joined({StartLine()}, Joined(SettingLines(L"2147483647", L"-2147483648", L"  お知らせ  ",
+                                                  L"受信トレイを整理して下さい。 (Inbox)", L"0"),
+                                     {NoIdentityLine(), EndLine()})));
     EXPECT_EQ(scratch.IniBytes(), edited) << "the profile was rewritten";
 }
 
@@ -57,34 +55,33 @@ TEST(SecondRun, AnEmptyKeyGetsItsDefaultWrittenInPlace) {
         {"WarningTitle", "WARNING!", 2},
         {"Visible", "1", 4},
     };
-    const std::string values[] = {"3000000", "500", "注意", "フォルダを整理して下さい。", "0"};
-    const char* keys[] = {"LimitSize", "WarningSize", "WarningTitle", "WarningMsg", "Visible"};
-    auto profile = [&](const std::string& key, const std::string& value) {
-        std::string text;
-        for (int i = 0; i < 5; ++i) {
-            if (i == 0) text += "[Tarnwick]\r\n";
-            if (i == 4) text += "[No Check]\r\n";
-            text += std::string(keys[i]) + "=" + (keys[i] == key ? value : values[i]) + "\r\n";
-        }
-        return Cp932(Utf16(text));
-    };
+    ProfileValues values;
+    values.limit = "3000000";
+    values.warning = "500";
+    values.title = Cp932(L"注意");
+    values.message = Cp932(L"フォルダを整理して下さい。");
+    values.visible = "0";
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.key);
         Scratch scratch(L"e2e_empty_" + Utf16(row.key));
         ClearIdentities();
-        scratch.WriteIni(profile(row.key, ""));
+        ProfileValues empty = values, written = values;
+        empty[row.key] = "";
+        written[row.key] = row.defaultValue;
+        scratch.WriteIni(ProfileBytes(empty));
         const Outcome outcome = RunToEnd(scratch);
-        EXPECT_EQ(outcome.exitCode, 0u);
-        EXPECT_TRUE(outcome.errors.empty());
-        EXPECT_EQ(scratch.IniBytes(), profile(row.key, row.defaultValue));
+        ExpectNormalEnd(outcome, scratch);
+        EXPECT_EQ(scratch.IniBytes(), ProfileBytes(written));
 
-        std::string shown[5] = {values[0], values[1], values[2], values[3], values[4]};
-        shown[row.settingIndex] = row.defaultValue;
+        std::wstring shown[5] = {Utf16(values.limit), Utf16(values.warning),
+                                 FromCp932(values.title), FromCp932(values.message),
+                                 Utf16(values.visible)};
+        shown[row.settingIndex] = Utf16(row.defaultValue);
         EXPECT_EQ(scratch.LogMessages(),
                   Joined(Joined({StartLine()},
                                 SettingLines(shown[0], shown[1], shown[2], shown[3], shown[4])),
-                         {Utf16(kNoIdentityUtf8), EndLine()}));
+                         {NoIdentityLine(), EndLine()}));
     }
 }
 
@@ -111,13 +108,10 @@ TEST(SettingFailure, ANumberBeyond32BitsEndsTheRunAtThatSetting) {
         ClearIdentities();
         scratch.WriteIni(row.profile);
         const Outcome outcome = RunToEnd(scratch);
-        EXPECT_NE(outcome.exitCode.value_or(0), 0u);
-        ASSERT_EQ(outcome.errors.size(), 1u);
-        ExpectNumberAndDescription(outcome.errors[0],
-                                   {WithoutFinalBackslash(scratch.dir), Utf16(row.value)});
+        ExpectFailure(outcome, scratch, {platform::kNumberTooLarge});
 
         std::vector<std::wstring> expected = {StartLine()};
-        const auto settings = SettingLines("2097152", "1048576", "WARNING!", "m", "");
+        const auto settings = SettingLines(L"2097152", L"1048576", L"WARNING!", L"m", L"");
         expected.insert(expected.end(), settings.begin(),
                         settings.begin() + static_cast<long>(row.linesBefore));
         EXPECT_EQ(scratch.LogMessages(), expected);
@@ -130,9 +124,7 @@ TEST(LogFailure, AFolderWhereTheLogBelongsEndsTheRunBeforeAnythingElse) {
     ClearIdentities();
     ASSERT_TRUE(CreateDirectoryW(scratch.log.c_str(), nullptr));
     const Outcome outcome = RunToEnd(scratch);
-    EXPECT_NE(outcome.exitCode.value_or(0), 0u);
-    ASSERT_EQ(outcome.errors.size(), 1u);
-    ExpectNumberAndDescription(outcome.errors[0], {WithoutFinalBackslash(scratch.dir)});
+    ExpectFailure(outcome, scratch, {ERROR_ACCESS_DENIED});
     // The start line failed, so the settings were never loaded: no profile.
     EXPECT_EQ(GetFileAttributesW(scratch.ini.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(scratch.log.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);

@@ -6,10 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
-#include "driver/window_driver.h"
-#include "expected_lines.h"
+#include "common/window_driver.h"
 #include "harness.h"
 #include "warning_window/layout.h"  // control ids only
 
@@ -20,69 +18,20 @@ namespace {
 constexpr std::uint64_t kKb = 1024;
 const wchar_t kIdentity[] = L"{6A2E2B5C-0D1F-4C1B-9E55-3C5D2A7F0B11}";
 
-struct ProfileValues {
-    std::string limit = "2097152";
-    std::string warning = "1048576";
-    std::string title = "容量警告";
-    std::string message = "受信トレイが大きくなっています。古いメールを整理して下さい。";
-    std::string visible = "1";
-};
-
-// A profile with every setting present, so that a run writes nothing into it
-// of its own accord: any change is the window's doing.
-std::string Profile(const ProfileValues& v = {}) {
-    return Cp932(Utf16("[Tarnwick]\r\nLimitSize=" + v.limit + "\r\nWarningSize=" + v.warning +
-                       "\r\nWarningTitle=" + v.title + "\r\nWarningMsg=" + v.message +
-                       "\r\n\r\n[No Check]\r\nVisible=" + v.visible + "\r\n"));
+// The scan part of a log whose one folder file was warned about.
+std::vector<std::wstring> OneWarned(const std::wstring& folder, std::int64_t kb) {
+    return {FileLine(folder + L".dbx", kb, Verdict::Warned), EndLine()};
 }
 
-// The key=value lines of one profile section, in order.
-std::vector<std::pair<std::wstring, std::wstring>> Section(const std::string& ini,
-                                                           const std::wstring& name) {
-    std::vector<std::pair<std::wstring, std::wstring>> entries;
-    bool inside = false;
-    for (size_t at = 0; at < ini.size();) {
-        size_t end = ini.find("\r\n", at);
-        if (end == std::string::npos) end = ini.size();
-        const std::wstring line = FromCp932(ini.substr(at, end - at));
-        at = end + 2;
-        if (!line.empty() && line.front() == L'[') {
-            inside = line == L"[" + name + L"]";
-        } else if (inside && line.find(L'=') != std::wstring::npos) {
-            const size_t equals = line.find(L'=');
-            entries.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-        }
-    }
-    return entries;
-}
-
-// The log's messages after the store line: the per-file lines and the rest.
-std::vector<std::wstring> ScanLines(const Scratch& scratch) {
-    const std::vector<std::wstring> messages = scratch.LogMessages();
-    for (size_t i = 0; i < messages.size(); ++i) {
-        if (messages[i].rfind(Utf16("Store Root取得："), 0) == 0) {
-            return {messages.begin() + static_cast<std::ptrdiff_t>(i) + 1, messages.end()};
-        }
-    }
-    ADD_FAILURE() << "no store line in the log";
-    return {};
-}
-
-std::wstring FileLine(const std::wstring& folder, const std::wstring& kb, const char* verdict) {
-    return folder + L".dbx" + Utf16("  サイズ：") + kb + Utf16(verdict);
-}
-const char kWarned[] = ", 警告画面表示";
-const char kExempted[] = ", チェック省略対象";
-const std::wstring kEnd = Utf16("Tarnwick 終了");
-const std::wstring kNoCheckLine = Utf16("次回よりチェックを省略");
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 3000) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
-    }
-    return true;
+// A scratch folder with this profile and one folder file of `kb` in the
+// default identity's store.
+Scratch OneFolderCase(const std::wstring& name, const std::string& profile,
+                      const std::wstring& folder = L"Inbox", std::uint64_t kb = 1048576) {
+    Scratch scratch(name);
+    scratch.WriteIni(profile);
+    MakeFile(scratch.store + folder + L".dbx", kb * kKb);
+    SetIdentity(kIdentity, scratch.store);
+    return scratch;
 }
 
 bool Ticked(HWND window) {
@@ -94,30 +43,6 @@ bool Ticked(HWND window) {
 
 int Focused(HWND window) {
     return GetDlgCtrlID(driver::FocusedControl(window));
-}
-
-struct WarningCount {
-    DWORD processId;
-    int windows;
-};
-
-// A named callback: a lambda converts only to the default calling
-// convention, which on i686 is not the system's stdcall.
-BOOL CALLBACK CountWarning(HWND window, LPARAM lParam) {
-    auto* count = reinterpret_cast<WarningCount*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == count->processId && IsWindowVisible(window) &&
-        driver::WindowText(window) == L"Tarnwick" && GetDlgItem(window, cmdClose)) {
-        ++count->windows;
-    }
-    return TRUE;
-}
-
-int OpenWarnings(DWORD processId) {
-    WarningCount count{processId, 0};
-    EnumWindows(CountWarning, reinterpret_cast<LPARAM>(&count));
-    return count.windows;
 }
 
 struct Session {
@@ -132,31 +57,29 @@ Session Drive(const Scratch& scratch, const std::function<void(HWND, size_t)>& a
               const RunOptions& options = {}) {
     Session session;
     Run run(scratch.exe, options);
-    if (run.process() == nullptr) return session;
-    const DWORD processId = GetProcessId(run.process());
-    const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
-    while (WaitForSingleObject(run.process(), 20) == WAIT_TIMEOUT && GetTickCount64() < deadline) {
-        if (HWND message = driver::FindWindowOf(processId, driver::WindowKind::ErrorMessage)) {
-            driver::Settle(message);
-            ADD_FAILURE() << "error message: " << Cp932(driver::MessageText(message));
-            driver::AnswerMessage(message);
-            driver::WaitForWindowGone(message, 5000);
-            continue;
-        }
-        HWND warning = driver::FindWindowOf(processId, driver::WindowKind::Warning);
-        if (warning == nullptr) continue;
-        driver::Settle(warning);
-        EXPECT_EQ(OpenWarnings(processId), 1) << "more than one warning window at once";
+    const Outcome outcome = Finish(run, [&](HWND warning) {
+        EXPECT_EQ(
+            driver::WindowsOf(GetProcessId(run.process()), driver::WindowKind::Warning).size(), 1u)
+            << "more than one warning window at once";
         session.folders.push_back(driver::Control(warning, lblFolderName).text);
         act(warning, session.folders.size() - 1);
-        if (!driver::WaitForWindowGone(warning, 5000)) {
-            ADD_FAILURE() << "the warning window stayed open";
-            break;
-        }
-    }
-    session.exitCode = run.Wait();
-    session.trace = run.Trace();
+    });
+    for (const auto& error : outcome.errors) ADD_FAILURE() << "error message: " << Cp932(error);
+    session.exitCode = outcome.exitCode;
+    session.trace = outcome.trace;
     return session;
+}
+
+// A run that warned about its one folder file once and changed no byte of
+// the profile.
+void ExpectOneWarningNothingRecorded(const Session& session, const Scratch& scratch,
+                                     const std::string& profile,
+                                     const std::wstring& folder = L"Inbox",
+                                     std::int64_t kb = 1048576) {
+    EXPECT_EQ(session.exitCode, 0u);
+    EXPECT_EQ(session.folders.size(), 1u);
+    EXPECT_EQ(scratch.IniBytes(), profile);
+    EXPECT_EQ(ScanLines(scratch), OneWarned(folder, kb));
 }
 
 void PressClose(HWND window, size_t) {
@@ -241,9 +164,11 @@ class StandInExplorer {
         EXPECT_TRUE(RestoreExplorer()) << "the system's explorer.exe was not put back";
     }
 
-    // Where the stand-in records, passed on to it through Tarnwick.
-    std::map<std::wstring, std::optional<std::wstring>> Environment() const {
-        return {{L"TARNWICK_EXPLORER_RECORD", record_}};
+    // A run that tells the stand-in, through Tarnwick, where to record.
+    RunOptions Options() const {
+        RunOptions options;
+        options.environment = {{L"TARNWICK_EXPLORER_RECORD", record_}};
+        return options;
     }
     std::vector<std::pair<std::wstring, std::wstring>> Starts() const {
         std::vector<std::pair<std::wstring, std::wstring>> starts;
@@ -269,13 +194,10 @@ class StandInExplorer {
 }  // namespace
 
 TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
-    Scratch scratch(L"window_one");
-    const std::string profile = Profile();
-    scratch.WriteIni(profile);
+    const std::string profile = ProfileBytes();
     // A folder name is the file name up to its last dot.
-    const std::wstring folder = Utf16("受信トレイ.2024");
-    MakeFile(scratch.store + folder + L".dbx", 1234567 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    const std::wstring folder = L"受信トレイ.2024";
+    Scratch scratch = OneFolderCase(L"window_one", profile, folder, 1234567);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
@@ -305,22 +227,13 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
         EXPECT_EQ(Focused(window), cmdClose);
         driver::ClickId(window, cmdClose);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(folder, L"1234567", kWarned), kEnd}));
+    ExpectOneWarningNothingRecorded(session, scratch, profile, folder, 1234567);
 }
 
 TEST(WarningWindow, TabVisitsButtonsAndBoxEnterPressesOnlyAFocusedButtonEscDoesNothing) {
-    Scratch scratch(L"window_keys");
-    const std::string profile = Profile();
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    const std::string profile = ProfileBytes();
+    Scratch scratch = OneFolderCase(L"window_keys", profile);
     StandInExplorer explorer(scratch);
-    RunOptions options;
-    options.environment = explorer.Environment();
 
     Session session = Drive(
         scratch,
@@ -346,32 +259,28 @@ TEST(WarningWindow, TabVisitsButtonsAndBoxEnterPressesOnlyAFocusedButtonEscDoesN
             press(VK_TAB, cmdClose);
             driver::PressKey(window, VK_RETURN);
         },
-        options);
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
+        explorer.Options());
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
     EXPECT_EQ(explorer.Starts().size(), 1u) << "Enter or Esc away from 参照 started explorer";
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(L"Inbox", L"1048576", kWarned), kEnd}));
 }
 
 TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
     Scratch scratch(L"window_two");
     // No profile: the first run writes the defaults, title "WARNING!".
-    const std::map<std::wstring, std::wstring> sizes = {{Utf16("受信トレイ"), L"1234567"},
-                                                        {Utf16("送信済みアイテム"), L"1048576"}};
+    const std::map<std::wstring, std::int64_t> sizes = {{L"受信トレイ", 1234567},
+                                                        {L"送信済みアイテム", 1048576}};
     const std::wstring moved = scratch.dir + L"moved\\";
     CreateDirectoryW(moved.c_str(), nullptr);
     for (const auto& [folder, kb] : sizes) {
         for (const std::wstring& store : {scratch.store, moved}) {
-            MakeFile(store + folder + L".dbx", std::stoull(kb) * kKb);
+            MakeFile(store + folder + L".dbx", static_cast<std::uint64_t>(kb) * kKb);
         }
     }
     SetIdentity(kIdentity, scratch.store);
     RunOptions watch;
     watch.watchEvents = true;
     auto folderEvent = [&](unsigned type, unsigned long id, const std::wstring& folder) {
-        return FolderEvent(type, id, folder, scratch.store, std::stoll(sizes.at(folder)));
+        return FolderEvent(type, id, folder, scratch.store, sizes.at(folder));
     };
 
     Session first = Drive(
@@ -393,11 +302,11 @@ TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
     const std::wstring ticked = first.folders[0], other = first.folders[1];
     ASSERT_EQ(sizes.count(ticked) + sizes.count(other), 2u);
     EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(ticked, sizes.at(ticked), kWarned), kNoCheckLine,
-                                         FileLine(other, sizes.at(other), kWarned), kEnd}));
-    const auto exemptions = Section(scratch.IniBytes(), L"No Check");
-    EXPECT_EQ(exemptions, (std::vector<std::pair<std::wstring, std::wstring>>{
-                              {L"Visible", L"1"}, {ticked, scratch.store}}));
+              (std::vector<std::wstring>{
+                  FileLine(ticked + L".dbx", sizes.at(ticked), Verdict::Warned), NoCheckLine(),
+                  FileLine(other + L".dbx", sizes.at(other), Verdict::Warned), EndLine()}));
+    const auto exemptions = ProfileSection(scratch.IniBytes(), L"No Check");
+    EXPECT_EQ(exemptions, (std::vector<std::wstring>{L"Visible=1", ticked + L"=" + scratch.store}));
     // The administrator reads each warning, and which one the user ticked.
     EXPECT_EQ(first.trace.events,
               (std::vector<Event>{folderEvent(kWarningEvent, kWarnedAndSkippedEvent, ticked),
@@ -409,8 +318,9 @@ TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
     EXPECT_EQ(second.exitCode, 0u);
     EXPECT_EQ(second.folders, std::vector<std::wstring>{other});
     EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(ticked, sizes.at(ticked), kExempted),
-                                         FileLine(other, sizes.at(other), kWarned), kEnd}));
+              (std::vector<std::wstring>{
+                  FileLine(ticked + L".dbx", sizes.at(ticked), Verdict::Exempted),
+                  FileLine(other + L".dbx", sizes.at(other), Verdict::Warned), EndLine()}));
     EXPECT_EQ(second.trace.events,
               (std::vector<Event>{folderEvent(kWarningEvent, kSkippedLargeEvent, ticked),
                                   folderEvent(kWarningEvent, kWarnedEvent, other)}));
@@ -422,10 +332,12 @@ TEST(WarningWindow, TickingTheFirstOfTwoExemptsThatFolderForThisStoreOnly) {
     EXPECT_EQ(third.folders.size(), 2u);
     const std::vector<std::wstring> lines = ScanLines(scratch);
     for (const auto& [folder, kb] : sizes) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), FileLine(folder, kb, kWarned)), lines.end())
+        EXPECT_NE(
+            std::find(lines.begin(), lines.end(), FileLine(folder + L".dbx", kb, Verdict::Warned)),
+            lines.end())
             << Cp932(folder);
     }
-    EXPECT_EQ(Section(scratch.IniBytes(), L"No Check"), exemptions);
+    EXPECT_EQ(ProfileSection(scratch.IniBytes(), L"No Check"), exemptions);
 }
 
 TEST(WarningWindow, SizeLineGroupsDigitsAndSignsTheRoomLeft) {
@@ -451,7 +363,7 @@ TEST(WarningWindow, SizeLineGroupsDigitsAndSignsTheRoomLeft) {
         ProfileValues values;
         values.warning = r.warning;
         values.limit = r.limit;
-        scratch.WriteIni(Profile(values));
+        scratch.WriteIni(ProfileBytes(values));
         MakeFile(scratch.store + L"Inbox.dbx", r.bytes);
         SetIdentity(kIdentity, scratch.store);
         std::wstring shown;
@@ -465,13 +377,10 @@ TEST(WarningWindow, SizeLineGroupsDigitsAndSignsTheRoomLeft) {
 }
 
 TEST(WarningWindow, WithVisibleZeroTheBoxIsHiddenAndSkippedAndCloseRecordsNothing) {
-    Scratch scratch(L"window_hidden_box");
     ProfileValues values;
     values.visible = "0";
-    const std::string profile = Profile(values);
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    const std::string profile = ProfileBytes(values);
+    Scratch scratch = OneFolderCase(L"window_hidden_box", profile);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_FALSE(driver::Control(window, chkNoCheck).visible);
@@ -482,45 +391,32 @@ TEST(WarningWindow, WithVisibleZeroTheBoxIsHiddenAndSkippedAndCloseRecordsNothin
             << "Tab went to " << Focused(window);
         driver::ClickId(window, cmdClose);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(L"Inbox", L"1048576", kWarned), kEnd}));
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
 }
 
 TEST(WarningWindow, ClosingThroughTheFrameRecordsNothingThoughTheBoxIsTicked) {
-    Scratch scratch(L"window_frame_close");
-    const std::string profile = Profile();
-    scratch.WriteIni(profile);
-    MakeFile(scratch.store + L"Inbox.dbx", 1048576 * kKb);
-    SetIdentity(kIdentity, scratch.store);
+    const std::string profile = ProfileBytes();
+    Scratch scratch = OneFolderCase(L"window_frame_close", profile);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         driver::ClickId(window, chkNoCheck);
         EXPECT_TRUE(WaitUntil([&] { return Ticked(window); }));
         driver::CloseByFrame(window);
     });
-    EXPECT_EQ(session.exitCode, 0u);
-    EXPECT_EQ(session.folders.size(), 1u);
-    EXPECT_EQ(scratch.IniBytes(), profile);
-    EXPECT_EQ(ScanLines(scratch),
-              (std::vector<std::wstring>{FileLine(L"Inbox", L"1048576", kWarned), kEnd}));
+    ExpectOneWarningNothingRecorded(session, scratch, profile);
 }
 
 // The path is quoted: Explorer would cut it at a comma (see BadStore for the
 // folder that Wine's own Explorer opens).
 TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStaysOpen) {
     Scratch scratch(L"window_explorer");
-    const std::wstring store = scratch.dir + Utf16("Outlook Express メール 保存\\");
+    const std::wstring store = scratch.dir + L"Outlook Express メール 保存\\";
     CreateDirectoryW(store.c_str(), nullptr);
     MakeFile(store + L"Inbox.dbx", 1048576 * kKb);
     SetIdentity(kIdentity, store);
-    const std::string profile = Profile();
+    const std::string profile = ProfileBytes();
     scratch.WriteIni(profile);
     StandInExplorer explorer(scratch);
-    RunOptions options;
-    options.environment = explorer.Environment();
 
     Session session = Drive(
         scratch,
@@ -533,7 +429,7 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStay
             }
             driver::ClickId(window, cmdClose);
         },
-        options);
+        explorer.Options());
     EXPECT_EQ(session.exitCode, 0u);
     const auto starts = explorer.Starts();
     EXPECT_EQ(starts.size(), 2u);
@@ -549,26 +445,21 @@ TEST(WarningWindow, AFolderNamedVisibleIsOfferedNoBoxAndTheSettingSurvives) {
     // Profile keys match in any letter case, so "vISIBLE" is that key too.
     for (const wchar_t* folder : {L"Visible", L"vISIBLE"}) {
         SCOPED_TRACE(Cp932(folder));
-        Scratch scratch(std::wstring(L"window_named_") + folder);
-        const std::string profile = Profile();
-        scratch.WriteIni(profile);
-        MakeFile(scratch.store + folder + L".dbx", 1048576 * kKb);
-        SetIdentity(kIdentity, scratch.store);
+        const std::string profile = ProfileBytes();
+        Scratch scratch = OneFolderCase(std::wstring(L"window_named_") + folder, profile, folder);
 
         Session session = Drive(scratch, [&](HWND window, size_t) {
             EXPECT_FALSE(driver::Control(window, chkNoCheck).visible);
             driver::ClickId(window, cmdClose);
         });
-        EXPECT_EQ(session.exitCode, 0u);
+        ExpectOneWarningNothingRecorded(session, scratch, profile, folder);
         EXPECT_EQ(session.folders, std::vector<std::wstring>{folder});
-        EXPECT_EQ(scratch.IniBytes(), profile);
 
         Outcome next = RunToEnd(scratch);
         EXPECT_EQ(next.exitCode, 0u);
         EXPECT_TRUE(next.errors.empty());
         EXPECT_EQ(next.warnings, 1);
-        EXPECT_EQ(ScanLines(scratch),
-                  (std::vector<std::wstring>{FileLine(folder, L"1048576", kWarned), kEnd}));
+        EXPECT_EQ(ScanLines(scratch), OneWarned(folder, 1048576));
     }
 }
 
@@ -655,10 +546,8 @@ TEST(WarningWindowPicture, ScalesWithTheDisplayAndDrawsTitleAndMessageInRed) {
     for (int dpi : {96, 144}) {
         SCOPED_TRACE(dpi);
         DisplayDpi display(static_cast<DWORD>(dpi));
-        Scratch scratch(L"window_dpi_" + std::to_wstring(dpi));
-        scratch.WriteIni(Profile());
-        MakeFile(scratch.store + Utf16("受信トレイ.dbx"), 1234567 * kKb);
-        SetIdentity(kIdentity, scratch.store);
+        Scratch scratch = OneFolderCase(L"window_dpi_" + std::to_wstring(dpi), ProfileBytes(),
+                                        L"受信トレイ", 1234567);
         const std::wstring name = shots + L"warning-" + std::to_wstring(dpi) + L"dpi";
 
         Session session = Drive(scratch, [&](HWND window, size_t) {

@@ -251,25 +251,23 @@ Image ReadImage(const std::string& bytes) {
     std::uint64_t imageBase = 0;
     IMAGE_OPTIONAL_HEADER32 o32;
     IMAGE_OPTIONAL_HEADER64 o64;
+    // The two headers name the same fields at different places.
+    auto take = [&](const auto& o) {
+        image.subsystem = o.Subsystem;
+        image.osMajor = o.MajorOperatingSystemVersion;
+        image.osMinor = o.MinorOperatingSystemVersion;
+        image.subsystemMajor = o.MajorSubsystemVersion;
+        image.subsystemMinor = o.MinorSubsystemVersion;
+        directories = o.DataDirectory;
+        imageBase = o.ImageBase;
+    };
     if (image.pe32plus) {
         o64 = file.At<IMAGE_OPTIONAL_HEADER64>(optional);
-        image.subsystem = o64.Subsystem;
-        image.osMajor = o64.MajorOperatingSystemVersion;
-        image.osMinor = o64.MinorOperatingSystemVersion;
-        image.subsystemMajor = o64.MajorSubsystemVersion;
-        image.subsystemMinor = o64.MinorSubsystemVersion;
-        directories = o64.DataDirectory;
-        imageBase = o64.ImageBase;
+        take(o64);
     } else {
         o32 = file.At<IMAGE_OPTIONAL_HEADER32>(optional);
         if (o32.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) throw std::runtime_error("unknown magic");
-        image.subsystem = o32.Subsystem;
-        image.osMajor = o32.MajorOperatingSystemVersion;
-        image.osMinor = o32.MinorOperatingSystemVersion;
-        image.subsystemMajor = o32.MajorSubsystemVersion;
-        image.subsystemMinor = o32.MinorSubsystemVersion;
-        directories = o32.DataDirectory;
-        imageBase = o32.ImageBase;
+        take(o32);
     }
 
     const Sections sections(file, optional + header.SizeOfOptionalHeader, header.NumberOfSections);

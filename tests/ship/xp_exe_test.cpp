@@ -5,23 +5,20 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <sstream>
 
+#include "common/files.h"
 #include "pe_image.h"
 
 namespace {
 
+using common::BuildFolder;
+using common::ReadBytes;
+
 constexpr std::uint16_t kIconType = 3, kIconGroupType = 14, kVersionType = 16, kManifestType = 24;
 constexpr size_t kMaxExeBytes = 320 * 1024;
 
-std::wstring BuildFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
 std::wstring ShippedExePath() {
     return BuildFolder() + L"..\\win32\\Tarnwick.exe";
 }
@@ -30,13 +27,6 @@ std::wstring TestBuildExePath() {
 }
 std::wstring ImportListPath() {
     return BuildFolder() + L"..\\..\\tests\\xp_imports.txt";
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 std::string Upper(std::string text) {

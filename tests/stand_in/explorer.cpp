@@ -6,25 +6,14 @@
 
 #include <string>
 
-namespace {
-
-std::string Utf8(const std::wstring& text) {
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                        length, nullptr, nullptr);
-    return bytes;
-}
-
-}  // namespace
+#include "common/text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t record[MAX_PATH] = {};
     if (GetEnvironmentVariableW(L"TARNWICK_EXPLORER_RECORD", record, MAX_PATH) == 0) return 1;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::string line = Utf8(std::wstring(self) + L"\t" + GetCommandLineW()) + "\r\n";
+    const std::string line = common::Utf8(std::wstring(self) + L"\t" + GetCommandLineW()) + "\r\n";
     HANDLE file = CreateFileW(record, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 2;

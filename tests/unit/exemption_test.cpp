@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "check_run/run_state.h"
-#include "test_files.h"
+#include "common/files.h"
+#include "common/text.h"
 
-using testfiles::Cp932;
-using testfiles::TempPath;
+using namespace common;
 
 TEST(CanRecordExemption, RefusesNamesThatCannotStandAsTheirOwnKey) {
     const std::pair<const wchar_t*, bool> rows[] = {
@@ -49,13 +49,13 @@ TEST(CanRecordExemption, RefusesStorePathsTheProfileCannotGiveBack) {
 }
 
 TEST(IsExempted, OnlyTheCurrentStorePathExactlyExempts) {
-    TempPath ini(L"exemption.ini");
-    ini.Write(
+    ScratchFolder scratch(L"unit_exemption");
+    scratch.WriteIni(
         Cp932(L"[No Check]\r\nInbox=C:\\Store\\\r\n受信トレイ=C:\\Store\\\r\n"
               L"Outbox=D:\\Old\\\r\nDrafts=C:\\Store\r\nSent=c:\\store\\\r\n"
               L"Visible=C:\\Store\\\r\n"));
     RunState = RunStateData{};
-    RunState.IniPath = ini.path();
+    RunState.IniPath = scratch.ini;
     RunState.StoreRoot = L"C:\\Store\\";
     const std::pair<const wchar_t*, bool> rows[] = {
         {L"Inbox", true}, {L"受信トレイ", true}, {L"Outbox", false},  {L"Drafts", false},

@@ -3,11 +3,12 @@
 #include "support/profile_file.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include "test_files.h"
+#include "common/files.h"
+#include "common/text.h"
 
-using testfiles::Cp932;
-using testfiles::TempPath;
+using namespace common;
 
 namespace {
 bool Holds(const std::string& bytes, const std::string& part) {
@@ -26,28 +27,29 @@ TEST(ProfileFile, OuterSpacesAreQuotedInTheFileAndComeBackWithoutQuotes) {
         {L"trailing ", "k=\"trailing \"\r\n"},
         {L"in side", "k=in side\r\n"},  // inner spaces need no quotes
     };
-    TempPath ini(L"profile_quotes.ini");
+    ScratchFolder scratch(L"unit_profile_quotes");
     for (const Row& row : rows) {
-        WriteIniString(ini.path(), L"S", L"k", row.value);
-        EXPECT_TRUE(Holds(ini.Bytes(), row.line)) << "file: " << ini.Bytes();
-        EXPECT_EQ(ReadIniString(ini.path(), L"S", L"k"), row.value);
+        WriteIniString(scratch.ini, L"S", L"k", row.value);
+        EXPECT_TRUE(Holds(scratch.IniBytes(), row.line)) << "file: " << scratch.IniBytes();
+        EXPECT_EQ(ReadIniString(scratch.ini, L"S", L"k"), row.value);
     }
 }
 
 TEST(ProfileFile, ALongValueComesBackCutTo1023Bytes) {
     std::string value;
     for (int i = 0; i < 2000; ++i) value += static_cast<char>('A' + i % 26);
-    TempPath ini(L"profile_long.ini");
-    ini.Write("[S]\r\nlong=" + value + "\r\n");
-    const std::wstring read = ReadIniString(ini.path(), L"S", L"long");
+    ScratchFolder scratch(L"unit_profile_long");
+    scratch.WriteIni("[S]\r\nlong=" + value + "\r\n");
+    const std::wstring read = ReadIniString(scratch.ini, L"S", L"long");
     EXPECT_EQ(read, std::wstring(value.begin(), value.begin() + 1023));
-    EXPECT_EQ(ReadIniValue(ini.path(), L"S", L"long"), std::wstring(value.begin(), value.end()));
+    EXPECT_EQ(ReadIniValue(scratch.ini, L"S", L"long"), std::wstring(value.begin(), value.end()));
 }
 
 TEST(ProfileFile, AbsenceAndEmptinessBothReadAsEmpty) {
-    TempPath ini(L"profile_absent.ini");
-    TempPath missing(L"profile_never_made.ini");
-    ini.Write("[S]\r\npresent=v\r\nempty=\r\n");
+    ScratchFolder scratch(L"unit_profile_absent");
+    const std::wstring& ini = scratch.ini;
+    const std::wstring missing = scratch.dir + L"never_made.ini";
+    scratch.WriteIni("[S]\r\npresent=v\r\nempty=\r\n");
     struct Row {
         const std::wstring& path;
         const wchar_t* section;
@@ -55,9 +57,9 @@ TEST(ProfileFile, AbsenceAndEmptinessBothReadAsEmpty) {
         const wchar_t* expected;
     };
     const Row rows[] = {
-        {ini.path(), L"S", L"present", L"v"},  // the file itself is readable
-        {missing.path(), L"S", L"present", L""}, {ini.path(), L"Other", L"present", L""},
-        {ini.path(), L"S", L"absent", L""},      {ini.path(), L"S", L"empty", L""},
+        {ini, L"S", L"present", L"v"},  // the file itself is readable
+        {missing, L"S", L"present", L""}, {ini, L"Other", L"present", L""},
+        {ini, L"S", L"absent", L""},      {ini, L"S", L"empty", L""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(ReadIniString(row.path, row.section, row.key), row.expected)
@@ -66,29 +68,28 @@ TEST(ProfileFile, AbsenceAndEmptinessBothReadAsEmpty) {
 }
 
 TEST(ProfileFile, JapaneseIsStoredInCodePage932AndReadBack) {
-    TempPath ini(L"profile_japanese.ini");
+    ScratchFolder scratch(L"unit_profile_japanese");
     // ソ and 表 end in the byte of a backslash in code page 932.
-    WriteIniString(ini.path(), L"設定", L"受信トレイ", L"C:\\メール\\表示ソフト\\");
-    const std::string bytes = ini.Bytes();
+    WriteIniString(scratch.ini, L"設定", L"受信トレイ", L"C:\\メール\\表示ソフト\\");
+    const std::string bytes = scratch.IniBytes();
     EXPECT_TRUE(Holds(bytes, Cp932(L"[設定]\r\n"))) << bytes;
     EXPECT_TRUE(Holds(bytes, Cp932(L"受信トレイ=C:\\メール\\表示ソフト\\\r\n"))) << bytes;
-    EXPECT_EQ(ReadIniString(ini.path(), L"設定", L"受信トレイ"), L"C:\\メール\\表示ソフト\\");
+    EXPECT_EQ(ReadIniString(scratch.ini, L"設定", L"受信トレイ"), L"C:\\メール\\表示ソフト\\");
 
     // A file a user saved in code page 932 reads as the same text.
-    ini.Write(Cp932(L"[No Check]\r\n送信済みアイテム=D:\\保存\\\r\n"));
-    EXPECT_EQ(ReadIniString(ini.path(), L"No Check", L"送信済みアイテム"), L"D:\\保存\\");
+    scratch.WriteIni(Cp932(L"[No Check]\r\n送信済みアイテム=D:\\保存\\\r\n"));
+    EXPECT_EQ(ReadIniString(scratch.ini, L"No Check", L"送信済みアイテム"), L"D:\\保存\\");
 }
 
 TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
-    TempPath ini(L"profile_write_result.ini");
-    EXPECT_EQ(WriteIniString(ini.path(), L"S", L"k", L"v"), 0u);
-    HANDLE held = CreateFileW(ini.path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(WriteIniString(ini.path(), L"S", L"k", L"w"),
-              static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
-    CloseHandle(held);
-    EXPECT_EQ(ReadIniString(ini.path(), L"S", L"k"), L"v");
+    ScratchFolder scratch(L"unit_profile_write_result");
+    EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"v"), 0u);
+    {
+        HeldFile held(scratch.ini);
+        EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"w"),
+                  static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(ReadIniString(scratch.ini, L"S", L"k"), L"v");
 }
 
 TEST(ProfileFile, ARewriteKeepsTheBytesOfCodePage932AndUtf16FilesOnly) {
@@ -98,10 +99,10 @@ TEST(ProfileFile, ARewriteKeepsTheBytesOfCodePage932AndUtf16FilesOnly) {
         {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false},  // UTF-8
         {std::string("[S]\r\nk=a\0b\r\n", 12), false},     // a NUL byte
     };
-    TempPath ini(L"profile_rewrite.ini");
-    EXPECT_TRUE(RewriteKeepsBytes(ini.path())) << "a missing file";
+    ScratchFolder scratch(L"unit_profile_rewrite");
+    EXPECT_TRUE(RewriteKeepsBytes(scratch.ini)) << "a missing file";
     for (const auto& [bytes, keeps] : rows) {
-        ini.Write(bytes);
-        EXPECT_EQ(RewriteKeepsBytes(ini.path()), keeps) << bytes;
+        scratch.WriteIni(bytes);
+        EXPECT_EQ(RewriteKeepsBytes(scratch.ini), keeps) << bytes;
     }
 }

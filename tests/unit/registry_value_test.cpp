@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "test_files.h"
+#include "common/registry.h"
+#include "common/text.h"
 
 namespace {
 
@@ -14,14 +15,14 @@ using Bytes = std::vector<std::uint8_t>;
 class RegistryValueTest : public testing::Test {
   protected:
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+        common::DeleteUserKey(kTestKey);
         ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                                   nullptr, &key_, nullptr),
                   ERROR_SUCCESS);
     }
     void TearDown() override {
         RegCloseKey(key_);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+        common::DeleteUserKey(kTestKey);
     }
     void Store(const wchar_t* name, DWORD type, const void* data, size_t size) {
         ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data),
@@ -128,6 +129,6 @@ TEST_F(RegistryValueTest, ReadsEachKindAsStored) {
                                                : RegistryValue(std::wstring(L"x"));
         EXPECT_EQ(ReadRegistryValue(HKEY_CURRENT_USER, kTestKey, row.name, row.kind, defaultValue),
                   row.expected)
-            << "value " << testfiles::Cp932(row.name);
+            << "value " << common::Cp932(row.name);
     }
 }

@@ -3,16 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
-
 #include "check_run/run_state.h"
+#include "common/files.h"
+#include "common/log_lines.h"
+#include "common/readers.h"
+#include "common/text.h"
 #include "platform/failure.h"
-#include "test_files.h"
 
-using testfiles::Cp932;
-using testfiles::LogMessages;
-using testfiles::TempPath;
+using namespace common;
 
 TEST(ParseWholeNumber, AcceptsExactly32BitWholeNumbers) {
     struct Row {
@@ -53,41 +51,11 @@ TEST(ParseWholeNumber, AcceptsExactly32BitWholeNumbers) {
 
 namespace {
 
-const wchar_t kDefaultMessage[] =
-    L"フォルダのサイズが警告値を超えています。 2GB (約 2,097,152 KB) 辺りでフォルダが"
-    L"開けなくなりますので、不要メールの削除または別フォルダへの移動を行って下さい。";
-
-std::vector<std::string> Lines(std::initializer_list<std::wstring> texts) {
-    std::vector<std::string> lines;
-    for (const std::wstring& text : texts) lines.push_back(Cp932(text));
-    return lines;
-}
-
-std::vector<std::string> SettingLines(const std::wstring& limit, const std::wstring& warning,
-                                      const std::wstring& title, const std::wstring& message,
-                                      const std::wstring& visible) {
-    return Lines({L"制限サイズ取得：" + limit, L"警告サイズ取得：" + warning,
-                  L"警告タイトル取得：" + title, L"警告メッセージ取得：" + message,
-                  L"chkNoCheckチェックボックスの表示取得：" + visible});
-}
-
-// Each section's key lines, sorted: where the service puts a new key within
-// its section is the service's business.
-std::map<std::string, std::vector<std::string>> Sections(const std::string& ini) {
-    std::map<std::string, std::vector<std::string>> sections;
-    std::string current;
-    for (size_t at = 0; at < ini.size();) {
-        size_t end = std::min(ini.find("\r\n", at), ini.size());
-        std::string line = ini.substr(at, end - at);
-        at = end + 2;
-        if (line.empty()) continue;
-        if (line[0] == '[') {
-            current = line;
-        } else {
-            sections[current].push_back(line);
-        }
-    }
-    for (auto& [name, lines] : sections) std::sort(lines.begin(), lines.end());
+// The sections in file order, each section's key lines sorted: where the
+// service puts a new key within its section is the service's business.
+ProfileText SortedSections(const std::string& ini) {
+    ProfileText sections = ProfileSections(ini);
+    for (auto& [name, lines] : sections) lines = Sorted(lines);
     return sections;
 }
 
@@ -95,11 +63,10 @@ class LoadSettingsTest : public testing::Test {
   protected:
     void SetUp() override {
         RunState = RunStateData{};
-        RunState.IniPath = ini.path();
-        RunState.LogPath = log.path();
+        RunState.IniPath = scratch.ini;
+        RunState.LogPath = scratch.log;
     }
-    TempPath ini{L"settings.ini"};
-    TempPath log{L"settings.log"};
+    ScratchFolder scratch{L"unit_settings"};
 };
 
 }  // namespace
@@ -107,29 +74,30 @@ class LoadSettingsTest : public testing::Test {
 TEST_F(LoadSettingsTest, WritesDefaultsOnlyForMissingOrEmptyKeys) {
     struct Row {
         std::wstring before;
-        std::map<std::string, std::vector<std::string>> after;
-        std::vector<std::string> log;
+        ProfileText after;
+        std::vector<std::wstring> log;
     };
     const Row rows[] = {
         {L"[Tarnwick]\r\nLimitSize=0042\r\nWarningTitle=\r\nWarningMsg=手で書いた文\r\n"
          L"[No Check]\r\nVisible=0\r\n",
-         {{"[Tarnwick]", Lines({L"LimitSize=0042", L"WarningMsg=手で書いた文",
-                                L"WarningSize=1048576", L"WarningTitle=WARNING!"})},
-          {"[No Check]", Lines({L"Visible=0"})}},
+         {{L"Tarnwick",
+           {L"LimitSize=0042", L"WarningMsg=手で書いた文", L"WarningSize=1048576",
+            L"WarningTitle=WARNING!"}},
+          {L"No Check", {L"Visible=0"}}},
          SettingLines(L"42", L"1048576", L"WARNING!", L"手で書いた文", L"0")},
         {L"[No Check]\r\nVisible=\r\n",
-         {{"[Tarnwick]",
-           Lines({L"LimitSize=2097152", std::wstring(L"WarningMsg=") + kDefaultMessage,
-                  L"WarningSize=1048576", L"WarningTitle=WARNING!"})},
-          {"[No Check]", Lines({L"Visible=1"})}},
-         SettingLines(L"2097152", L"1048576", L"WARNING!", kDefaultMessage, L"1")},
+         {{L"No Check", {L"Visible=1"}},
+          {L"Tarnwick",
+           {L"LimitSize=2097152", std::wstring(L"WarningMsg=") + kDefaultMessage,
+            L"WarningSize=1048576", L"WarningTitle=WARNING!"}}},
+         DefaultSettingLines()},
     };
     for (const Row& row : rows) {
-        ini.Write(Cp932(row.before));
-        log.Write("");
+        scratch.WriteIni(Cp932(row.before));
+        WriteBytes(scratch.log, "");
         LoadSettings();
-        EXPECT_EQ(Sections(ini.Bytes()), row.after) << ini.Bytes();
-        EXPECT_EQ(LogMessages(log.Bytes()), row.log);
+        EXPECT_EQ(SortedSections(scratch.IniBytes()), row.after) << scratch.IniBytes();
+        EXPECT_EQ(scratch.LogMessages(), row.log);
     }
 }
 
@@ -138,10 +106,10 @@ TEST_F(LoadSettingsTest, AHandEditedProfileIsLeftAsItIs) {
         L"; my settings\r\n[Tarnwick]\r\nLimitSize = +0100\r\nWarningSize=-5\r\n"
         L"WarningTitle=\"  注意  \"\r\nWarningMsg=大きすぎます。\r\n\r\n[No Check]\r\n"
         L"Visible=   -1\r\n受信トレイ=C:\\Mail\\\r\n");
-    ini.Write(edited);
+    scratch.WriteIni(edited);
     LoadSettings();
-    EXPECT_EQ(ini.Bytes(), edited);
-    EXPECT_EQ(LogMessages(log.Bytes()),
+    EXPECT_EQ(scratch.IniBytes(), edited);
+    EXPECT_EQ(scratch.LogMessages(),
               SettingLines(L"100", L"-5", L"  注意  ", L"大きすぎます。", L"-1"));
     EXPECT_EQ(RunState.LimitSize, 100);
     EXPECT_EQ(RunState.WarningSize, -5);
@@ -163,14 +131,14 @@ TEST_F(LoadSettingsTest, ABadNumberEndsTheLoadAfterTheSettingsBeforeIt) {
         {"[No Check]\r\nVisible=abc\r\n", platform::kNotANumber, 4},
     };
     for (const Row& row : rows) {
-        ini.Write(row.ini);
-        log.Write("");
+        scratch.WriteIni(row.ini);
+        WriteBytes(scratch.log, "");
         try {
             LoadSettings();
             ADD_FAILURE() << "no failure for " << row.ini;
         } catch (const platform::RunFailure& failure) {
             EXPECT_EQ(failure.number, row.number) << row.ini;
         }
-        EXPECT_EQ(LogMessages(log.Bytes()).size(), row.linesLogged) << row.ini;
+        EXPECT_EQ(scratch.LogMessages().size(), row.linesLogged) << row.ini;
     }
 }

@@ -1,10 +1,10 @@
 // The size line of the warning window: grouped figures and the room left.
 #include <gtest/gtest.h>
 
-#include "test_files.h"
+#include "common/text.h"
 #include "warning_window/warning_window.h"
 
-using testfiles::Cp932;
+using common::Cp932;
 
 TEST(SizeLineText, GroupsBothFiguresAndSubtractsInFullRange) {
     struct Row {

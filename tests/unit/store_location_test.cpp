@@ -8,12 +8,13 @@
 #include <optional>
 
 #include "check_run/run_state.h"
+#include "common/files.h"
+#include "common/log_lines.h"
+#include "common/registry.h"
+#include "common/text.h"
 #include "platform/failure.h"
-#include "test_files.h"
 
-using testfiles::Cp932;
-using testfiles::LogMessages;
-using testfiles::TempPath;
+using namespace common;
 
 namespace {
 
@@ -85,22 +86,7 @@ TEST(ExpandStoreReferences, ReplacesTheNineReferencesExactlyAndOnce) {
 }
 
 namespace {
-
-const wchar_t kIdentities[] = L"Identities";
 const wchar_t kIdentity[] = L"{2D4B6A1C-0E3F-4A57-9B21-7C8D9E0F1A2B}";
-
-// Outlook Express records the store root as an expandable text.
-void SetText(const std::wstring& key, const wchar_t* name, const std::wstring& text,
-             DWORD type = REG_EXPAND_SZ) {
-    HKEY opened = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &opened, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(opened);
-}
-
 }  // namespace
 
 TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
@@ -113,8 +99,8 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
         std::wstring expectedRoot;
         std::vector<std::wstring> log;
     };
-    const std::wstring found = std::wstring(L"GUID取得：") + kIdentity;
-    const std::wstring noRoot = L"Store Root が見つかりません";
+    const std::wstring found = GuidLine(kIdentity);
+    const std::wstring noRoot = NoStoreRootLine();
     const std::wstring longest = L"C:\\" + std::wstring(2000, L'm') + L"\\";
     const Row rows[] = {
         {kIdentity,
@@ -123,35 +109,35 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
          {},
          StoreOutcome::Found,
          L"C:\\Mail\\",
-         {found, L"Store Root取得：C:\\Mail\\"}},
+         {found, StoreRootLine(L"C:\\Mail\\")}},
         {kIdentity,
          kIdentity,
          L"C:\\メール",
          {},
          StoreOutcome::Found,
          L"C:\\メール\\",
-         {found, L"Store Root取得：C:\\メール\\"}},
+         {found, StoreRootLine(L"C:\\メール\\")}},
         {kIdentity,
          kIdentity,
          L"%TMP%%TEMP%\\\\server\\share",
          {{L"TMP", std::nullopt}, {L"TEMP", std::nullopt}},
          StoreOutcome::Found,
          L"\\\\server\\share\\",
-         {found, L"Store Root取得：\\\\server\\share\\"}},
+         {found, StoreRootLine(L"\\\\server\\share\\")}},
         {kIdentity,
          kIdentity,
          longest,
          {},
          StoreOutcome::Found,
          longest,
-         {found, L"Store Root取得：" + longest}},
+         {found, StoreRootLine(longest)}},
         {kIdentity,
          kIdentity,
          L"C:\\" + std::wstring(126, L'メ') + L"m",  // 256 bytes, read whole
          {},
          StoreOutcome::Found,
          L"C:\\" + std::wstring(126, L'メ') + L"m\\",
-         {found, L"Store Root取得：C:\\" + std::wstring(126, L'メ') + L"m\\"}},
+         {found, StoreRootLine(L"C:\\" + std::wstring(126, L'メ') + L"m\\")}},
         {kIdentity, kIdentity, std::nullopt, {}, StoreOutcome::NoStoreRoot, L"", {found, noRoot}},
         {kIdentity,
          L"{00000000-0000-0000-0000-000000000000}",
@@ -160,44 +146,26 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
          StoreOutcome::NoStoreRoot,
          L"",
          {found, noRoot}},
-        {nullptr,
-         kIdentity,
-         L"C:\\Mail\\",
-         {},
-         StoreOutcome::NoIdentity,
-         L"",
-         {L"GUIDが見つかりません"}},
-        {L"",
-         kIdentity,
-         L"C:\\Mail\\",
-         {},
-         StoreOutcome::NoIdentity,
-         L"",
-         {L"GUIDが見つかりません"}},
+        {nullptr, kIdentity, L"C:\\Mail\\", {}, StoreOutcome::NoIdentity, L"", {NoIdentityLine()}},
+        {L"", kIdentity, L"C:\\Mail\\", {}, StoreOutcome::NoIdentity, L"", {NoIdentityLine()}},
     };
-    TempPath log(L"store_location.log");
+    ScratchFolder scratch(L"unit_store_location");
     for (const Row& row : rows) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
-        if (row.defaultIdentity)
-            SetText(kIdentities, L"Default User ID", row.defaultIdentity, REG_SZ);
-        if (row.storeRoot) {
-            SetText(std::wstring(kIdentities) + L"\\" + row.storeIdentity +
-                        L"\\Software\\Microsoft\\Outlook Express\\5.0",
-                    L"Store Root", *row.storeRoot);
-        }
+        ClearIdentities();
+        if (row.defaultIdentity) SetDefaultIdentityRaw(row.defaultIdentity);
+        // Outlook Express records the store root as an expandable text.
+        if (row.storeRoot) SetStoreRoot(row.storeIdentity, *row.storeRoot, REG_EXPAND_SZ);
         ScopedEnvironment environment(row.environment);
         RunState = RunStateData{};
-        RunState.LogPath = log.path();
-        log.Write("");
+        RunState.LogPath = scratch.log;
+        WriteBytes(scratch.log, "");
 
         const std::string what = Cp932(row.storeRoot.value_or(L"(none)"));
         EXPECT_EQ(LocateStore(), row.outcome) << what;
         EXPECT_EQ(RunState.StoreRoot, row.expectedRoot) << what;
-        std::vector<std::string> expectedLog;
-        for (const std::wstring& line : row.log) expectedLog.push_back(Cp932(line));
-        EXPECT_EQ(LogMessages(log.Bytes()), expectedLog) << what;
+        EXPECT_EQ(scratch.LogMessages(), row.log) << what;
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+    ClearIdentities();
 }
 
 // Only a full path names a folder whatever the current drive and folder are;
@@ -209,16 +177,13 @@ TEST(LocateStore, AStoreRootThatIsNoFullPathEndsTheRun) {
         {L"C:Mail", false},         {L"\\Mail", false},       {L"/Mail", false},
         {L"\\\\", false},           {L"\\\\\\server", false}, {L"1:\\Mail", false},
     };
-    TempPath log(L"store_location.log");
+    ScratchFolder scratch(L"unit_store_not_full");
     ScopedEnvironment environment({{L"TMP", std::nullopt}});
     for (const auto& [recorded, full] : rows) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
-        SetText(kIdentities, L"Default User ID", kIdentity, REG_SZ);
-        SetText(std::wstring(kIdentities) + L"\\" + kIdentity +
-                    L"\\Software\\Microsoft\\Outlook Express\\5.0",
-                L"Store Root", recorded);
+        SetDefaultIdentityRaw(kIdentity);
+        SetStoreRoot(kIdentity, recorded, REG_EXPAND_SZ);
         RunState = RunStateData{};
-        RunState.LogPath = log.path();
+        RunState.LogPath = scratch.log;
         if (full) {
             EXPECT_EQ(LocateStore(), StoreOutcome::Found) << Cp932(recorded);
             continue;
@@ -231,5 +196,5 @@ TEST(LocateStore, AStoreRootThatIsNoFullPathEndsTheRun) {
             EXPECT_NE(failure.context.find(recorded), std::wstring::npos) << Cp932(failure.context);
         }
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kIdentities);
+    ClearIdentities();
 }

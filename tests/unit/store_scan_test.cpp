@@ -2,19 +2,18 @@
 #include "check_run/store_scan.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "check_run/run_state.h"
+#include "common/files.h"
+#include "common/log_lines.h"
+#include "common/text.h"
 #include "platform/failure.h"
-#include "test_files.h"
 
-using testfiles::Cp932;
-using testfiles::LogMessages;
-using testfiles::TempFolder;
-using testfiles::TempPath;
+using namespace common;
 
 TEST(KilobytesRoundedUp, RoundsUpWithoutOverflow) {
     const std::pair<std::uint64_t, std::int64_t> rows[] = {
@@ -71,15 +70,13 @@ class ScanStoreTest : public testing::Test {
   protected:
     void SetUp() override {
         RunState = RunStateData{};
-        RunState.IniPath = ini.path();
-        RunState.LogPath = log.path();
+        RunState.IniPath = scratch.ini;
+        RunState.LogPath = scratch.log;
         RunState.LimitSize = 2097152;
         RunState.WarningSize = 1048576;
-        RunState.StoreRoot = store.path() + L"\\";
+        RunState.StoreRoot = scratch.store;
     }
-    TempFolder store{L"store"};
-    TempPath ini{L"store.ini"};
-    TempPath log{L"store.log"};
+    ScratchFolder scratch{L"unit_scan"};
 };
 
 }  // namespace
@@ -109,26 +106,23 @@ TEST_F(ScanStoreTest, LogsEveryFolderFileWithItsSizeAndVerdict) {
         {L"notes.txt", 3 * kGiB, nullptr, nullptr},
     };
     std::wstring profile = L"[No Check]\r\n";
-    std::vector<std::string> expected;
+    std::vector<std::wstring> expected;
     for (const File& file : files) {
-        store.MakeFile(file.name, file.length);
+        MakeFile(scratch.store + file.name, file.length);
         if (file.exemptAs) profile += file.exemptAs + (L"=" + RunState.StoreRoot) + L"\r\n";
-        if (file.line) expected.push_back(Cp932(file.line));
+        if (file.line) expected.push_back(file.line);
     }
-    ASSERT_TRUE(CreateDirectoryW((store.path() + L"\\x.dbx").c_str(), nullptr));
-    ini.Write(Cp932(profile));
+    ASSERT_TRUE(CreateDirectoryW((scratch.store + L"x.dbx").c_str(), nullptr));
+    scratch.WriteIni(Cp932(profile));
 
     WindowWatch watch;
     ScanStore();
     EXPECT_FALSE(watch.sawWindow()) << "a warning window opened";
-    std::vector<std::string> logged = LogMessages(log.Bytes());
-    std::sort(logged.begin(), logged.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(logged, expected);
+    EXPECT_EQ(Sorted(scratch.LogMessages()), Sorted(expected));
 }
 
 TEST_F(ScanStoreTest, AStoreFolderThatDoesNotExistEndsTheRun) {
-    RunState.StoreRoot = store.path() + L"\\gone\\";
+    RunState.StoreRoot = scratch.store + L"gone\\";
     EXPECT_THROW(ScanStore(), platform::RunFailure);
-    EXPECT_EQ(log.Bytes(), "");
+    EXPECT_EQ(scratch.LogBytes(), "");
 }

@@ -26,8 +26,9 @@ struct ControlInfo {
 HWND WaitForWindow(HANDLE process, WindowKind kind, DWORD timeoutMs);
 
 // The same without waiting: which kind of Tarnwick window the process shows
-// now, if any.
+// now, if any; and every one of them.
 HWND FindWindowOf(DWORD processId, WindowKind kind);
+std::vector<HWND> WindowsOf(DWORD processId, WindowKind kind);
 
 std::wstring WindowText(HWND window);
 std::vector<ControlInfo> Controls(HWND window);

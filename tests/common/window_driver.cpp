@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "process.h"
 #include "warning_window/layout.h"
 
 namespace driver {
@@ -14,7 +15,7 @@ constexpr int kCloseButtonId = cmdClose;
 struct Search {
     DWORD processId;
     WindowKind kind;
-    HWND found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
@@ -24,17 +25,21 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
     if (WindowText(window) != L"Tarnwick") return TRUE;
     const int marker = search->kind == WindowKind::Warning ? kCloseButtonId : kMessageTextId;
-    if (GetDlgItem(window, marker) == nullptr) return TRUE;
-    search->found = window;
-    return FALSE;
+    if (GetDlgItem(window, marker) != nullptr) search->found.push_back(window);
+    return TRUE;
 }
 
 }  // namespace
 
-HWND FindWindowOf(DWORD processId, WindowKind kind) {
-    Search search{processId, kind, nullptr};
+std::vector<HWND> WindowsOf(DWORD processId, WindowKind kind) {
+    Search search{processId, kind, {}};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindWindowOf(DWORD processId, WindowKind kind) {
+    const std::vector<HWND> windows = WindowsOf(processId, kind);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 HWND WaitForWindow(HANDLE process, WindowKind kind, DWORD timeoutMs) {
@@ -128,12 +133,8 @@ void PressKey(HWND window, WPARAM virtualKey) {
 }
 
 bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
-    }
-    return true;
+    return common::WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                             timeoutMs);
 }
 
 void Settle(HWND window) {
