@@ -545,7 +545,7 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 
 // ================================================================ the profile
 //
-// Issue 9: what the profile holds after a run, and what the run says of it.
+// What the profile holds after a run, and what the run says of it.
 //
 // Fault or input                                Outcome
 // --------------------------------------------  ---------------------------------------------
@@ -608,7 +608,7 @@ size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& star
 
 }  // namespace
 
-// Item 1: a tick or a default that the profile did not take is never logged
+// A tick or a default that the profile did not take is never logged
 // as stored, and the run goes on with every other folder file.
 TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
     enum class Fault { HeldFromStart, ReadOnly, Folder, HeldAfterFirstWarning };
@@ -681,7 +681,7 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
     }
 }
 
-// Item 2: the profile beside the exe, whatever the folder is named. Korean
+// The profile beside the exe, whatever the folder is named. Korean
 // has no code page 932 form (it would be '?', which no file name holds); ¥
 // has one, the backslash, so "a¥b" in ANSI is the folder b inside a.
 TEST(ProfilePath, TheProfileBesideTheExeIsTheOneReadAndWritten) {
@@ -712,7 +712,7 @@ TEST(ProfilePath, TheProfileBesideTheExeIsTheOneReadAndWritten) {
     }
 }
 
-// Item 10: the profile service rewrites the whole file in the ANSI code page.
+// The profile service rewrites the whole file in the ANSI code page.
 // A file that does not come back byte for byte is refused before the first
 // write; one with nothing to write is read and left alone.
 TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
@@ -766,7 +766,7 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
     }
 }
 
-// Item 7: two starts of the same check at once. The second finds the first
+// Two starts of the same check at once. The second finds the first
 // under way and leaves everything to it: nothing shown, nothing written.
 TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
     for (const bool together : {false, true}) {
