@@ -2,7 +2,6 @@
 // message and exit status 1.
 #include <windows.h>
 
-#include "check_run/event_report.h"
 #include "check_run/main.h"
 #include "platform/failure.h"
 
@@ -10,16 +9,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         return Main();
     } catch (const platform::RunFailure& failure) {
-        ReportFailedRun(failure);
-        platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
-        return kFailed;
+        return EndWithFailure(failure);
     } catch (const std::bad_alloc&) {
-        ReportFailedRun(
+        return EndWithFailure(
             {ERROR_NOT_ENOUGH_MEMORY, platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""});
-        platform::ShowErrorMessage(L"Tarnwick",
-                                   platform::FailureMessageText(
-                                       {ERROR_NOT_ENOUGH_MEMORY,
-                                        platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""}));
-        return kFailed;
     }
 }

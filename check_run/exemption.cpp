@@ -7,17 +7,9 @@
 #include "platform/text.h"
 #include "support/profile_file.h"
 
-namespace {
-
-// The most that ReadIniString gives back whole, in bytes of the code page.
-constexpr size_t kLongestProfileValue = 1023;
-
-}  // namespace
-
 bool CanRecordExemption(const std::wstring& folderName, const std::wstring& storeRoot) {
     if (folderName.empty()) return false;
-    if (!platform::FitsAnsi(storeRoot) ||
-        platform::ToAnsi(storeRoot).size() > kLongestProfileValue) {
+    if (!platform::FitsAnsi(storeRoot) || platform::ToAnsi(storeRoot).size() > kReadLimitBytes) {
         return false;
     }
     if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, folderName.c_str(), -1, kVisibleKey,
@@ -36,17 +28,7 @@ namespace {
 // Key names as the profile service compares them: letter case ignored, one
 // character at a time.
 bool SameKey(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    auto upper = [](const std::wstring& text) {
-        std::wstring result(text.size(), L'\0');
-        if (!text.empty()) {
-            LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(),
-                         static_cast<int>(text.size()), result.data(),
-                         static_cast<int>(result.size()));
-        }
-        return result;
-    };
-    return upper(a) == upper(b);
+    return a.size() == b.size() && platform::UpperCase(a) == platform::UpperCase(b);
 }
 
 }  // namespace

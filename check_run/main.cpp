@@ -27,12 +27,15 @@ int Main() {
         if (LocateStore() == StoreOutcome::Found) ScanStore();
         WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
     } catch (const platform::RunFailure& failure) {
-        // Reported before the message, which the user may leave unanswered,
-        // and shown while the lock is held: until the message is answered,
-        // the log is this run's.
-        ReportFailedRun(failure);
-        platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
-        return kFailed;
+        // Shown while the lock is held: until the message is answered, the
+        // log is this run's.
+        return EndWithFailure(failure);
     }
     return RunState.NotStored ? kNotStored : kChecked;
+}
+
+int EndWithFailure(const platform::RunFailure& failure) {
+    ReportFailedRun(failure);
+    platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
+    return kFailed;
 }

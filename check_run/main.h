@@ -8,8 +8,16 @@ enum ExitStatus : int {
     kAlreadyRunning = 3,  // another check of the same profile and log is under way: nothing done
 };
 
+namespace platform {
+struct RunFailure;
+}
+
 // One check of the mail store, from the start line to the end line, and its
 // exit status. A failure of the check itself is shown as the error message
 // and gives kFailed; one before the check could start (the exe's own
 // location) throws platform::RunFailure out of it.
 int Main();
+
+// Ends a run with a failure: reports it to the event log, then shows the
+// error message (which may wait long for the user), and gives kFailed.
+int EndWithFailure(const platform::RunFailure& failure);

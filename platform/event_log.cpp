@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/proc_address.h"
+
 namespace platform {
 
 namespace {
@@ -13,12 +15,6 @@ struct EventLogApi {
     decltype(&::GetUserNameW) GetUserNameW = nullptr;
     unsigned long error = 0;  // why the calls could not be bound
 };
-
-template <typename Function>
-bool Bind(HMODULE module, const char* name, Function* function) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return *function != nullptr;
-}
 
 unsigned long LastErrorOr(unsigned long fallback) {
     const DWORD error = GetLastError();

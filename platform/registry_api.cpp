@@ -1,5 +1,7 @@
 #include "platform/registry_api.h"
 
+#include "platform/proc_address.h"
+
 namespace platform {
 
 namespace {
@@ -14,13 +16,6 @@ LONG WINAPI QueryUnavailable(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
 }
 LONG WINAPI CloseUnavailable(HKEY) {
     return ERROR_PROC_NOT_FOUND;
-}
-
-template <typename Function>
-bool Bind(HMODULE module, const char* name, Function* function) {
-    if (module == nullptr) return false;
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return *function != nullptr;
 }
 
 bool BindAll(HMODULE module, RegistryApi* api) {

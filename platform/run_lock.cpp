@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/failure.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -19,15 +20,6 @@ std::wstring LongForm(const std::wstring& path) {
     const DWORD length = GetLongPathNameW(path.c_str(), result.data(), size);
     if (length == 0 || length >= size) return path;
     result.resize(length);
-    return result;
-}
-
-std::wstring Upper(const std::wstring& text) {
-    std::wstring result(text.size(), L'\0');
-    if (!text.empty()) {
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
-                     result.data(), static_cast<int>(result.size()));
-    }
     return result;
 }
 
@@ -52,7 +44,7 @@ std::wstring LockName(const std::wstring& key) {
 }  // namespace
 
 RunLock::RunLock(const std::wstring& folder, const std::wstring& name) {
-    const std::wstring key = Upper(LongForm(folder) + L"\\" + name);
+    const std::wstring key = UpperCase(LongForm(folder) + L"\\" + name);
     mutex_ = CreateMutexW(nullptr, FALSE, LockName(key).c_str());
     if (mutex_ == nullptr) {
         // Another user's run made it: that run has the files.

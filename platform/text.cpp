@@ -28,4 +28,13 @@ bool FitsAnsi(const std::wstring& text) {
     return FromAnsi(ToAnsi(text)) == text;
 }
 
+std::wstring UpperCase(const std::wstring& text) {
+    std::wstring result(text.size(), L'\0');
+    if (!text.empty()) {
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
+                     result.data(), static_cast<int>(result.size()));
+    }
+    return result;
+}
+
 }  // namespace platform

@@ -12,4 +12,8 @@ std::wstring FromAnsi(const std::string& text);
 // True when the text survives a trip through the ANSI code page unchanged.
 bool FitsAnsi(const std::wstring& text);
 
+// The text in capitals, one character at a time and the same in every
+// locale, as Windows compares names that ignore letter case.
+std::wstring UpperCase(const std::wstring& text);
+
 }  // namespace platform

@@ -7,10 +7,6 @@
 
 namespace {
 
-// Values are read up to 1023 bytes in the ANSI code page, whole characters
-// only: the texts of the profile, and exemptions, are documented so.
-constexpr size_t kReadLimitBytes = 1023;
-
 // Calls `read` with ever larger buffers until the text it reports fits with
 // room to spare: the service gives no other sign that it cut the text.
 // `spare` is what the service keeps for the end (1 for a value, 2 for a list).

@@ -4,8 +4,13 @@
 // written in the ANSI code page.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// Values are read up to this many bytes in the ANSI code page, whole
+// characters only: the texts of the profile, and exemptions, are documented so.
+inline constexpr std::size_t kReadLimitBytes = 1023;
 
 // The key's value, or the empty text when the file, section or key is missing
 // or the value is empty. Values longer than 1023 bytes in the ANSI code page

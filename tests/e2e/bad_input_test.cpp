@@ -522,18 +522,26 @@ TEST(BadLock, TheLogHeldByAnotherProgram) {
     }
 }
 
+namespace {
+
+// Once the run's first warning is open: holds the file open without
+// sharing, ticks the box and closes the warning, and answers the rest of the
+// run while the file is still held.
+Outcome TickWhileHeld(e2e::Run& run, const std::wstring& path) {
+    HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
+    EXPECT_NE(warning, nullptr) << "no warning window";
+    HeldFile held(path);
+    if (warning != nullptr) TickAndClose(warning);
+    return Finish(run);
+}
+
+}  // namespace
+
 TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
     Scratch scratch = StoreCase(L"bad_log_midway", "1");
     MakeFile(scratch.store + L"Outbox.dbx", 2048);
     e2e::Run run(scratch.exe);
-    HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
-    ASSERT_NE(warning, nullptr);
-    Outcome outcome;
-    {
-        HeldFile log(scratch.log);
-        TickAndClose(warning);
-        outcome = Finish(run);
-    }
+    const Outcome outcome = TickWhileHeld(run, scratch.log);
     ExpectFailure(outcome, scratch, {ERROR_SHARING_VIOLATION});
     EXPECT_EQ(AfterSettings(scratch),
               Located(scratch, {FileLine(L"Outbox.dbx", 2, Verdict::Warned)}));
@@ -820,14 +828,7 @@ TEST(BadLock, AnExemptionTheHeldProfileRefusesIsReportedAsAnEvent) {
     RunOptions watch;
     watch.watchEvents = true;
     e2e::Run run(scratch.exe, watch);
-    HWND warning = driver::WaitForWindow(run.process(), driver::WindowKind::Warning, 20000);
-    ASSERT_NE(warning, nullptr);
-    Outcome outcome;
-    {
-        HeldFile ini(scratch.ini);
-        TickAndClose(warning);
-        outcome = Finish(run);
-    }
+    const Outcome outcome = TickWhileHeld(run, scratch.ini);
     ASSERT_FALSE(outcome.trace.events.empty());
     Event event = outcome.trace.events[0];
     ASSERT_EQ(event.strings.size(), 6u);
