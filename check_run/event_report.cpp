@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "check_run/settings_load.h"
 #include "platform/event_log.h"
@@ -27,7 +28,7 @@ bool EventsEnabled() {
     if (!Reports.enabled) {
         // Before the profile path is known (a failure at the very start)
         // there is no setting to read.
-        const std::wstring text = RunState.IniPath.empty()
+        const std::wstring text = RunState.IniPath.empty() || RunState.ProfileRefused
                                       ? std::wstring()
                                       : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
         bool tooLarge = false;
@@ -109,7 +110,7 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
     try {
         WriteFolderEvent(EventType::Error, EVENT_SKIP_NOT_RECORDED,
                          {folderName, storeRoot, std::to_wstring(error),
-                          platform::SystemErrorText(error), RunState.IniPath});
+                          ProfileWriteErrorText(error), RunState.IniPath});
     } catch (...) {
     }
 }

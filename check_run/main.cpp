@@ -1,5 +1,6 @@
 #include "check_run/main.h"
 
+#include "check_run/error_message.h"
 #include "check_run/event_report.h"
 #include "check_run/run_state.h"
 #include "check_run/settings_load.h"
@@ -36,6 +37,6 @@ int Main() {
 
 int EndWithFailure(const platform::RunFailure& failure) {
     ReportFailedRun(failure);
-    platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
+    ShowErrorMessage(nullptr, platform::FailureMessageText(failure));
     return kFailed;
 }

@@ -70,16 +70,18 @@ StoreOutcome LocateStore() {
         WriteLog(RunState.LogPath, L"Store Root が見つかりません", kLogAppend);
         return StoreOutcome::NoStoreRoot;
     }
-    RunState.StoreRoot = ExpandStoreReferences(recorded);
-    // Anything else would be taken from the current drive or folder of the
-    // logon process: a folder that nobody named.
+    const std::wstring expanded = ExpandStoreReferences(recorded);
+    RunState.StoreRoot = expanded;
+    if (RunState.StoreRoot.empty() || RunState.StoreRoot.back() != L'\\')
+        RunState.StoreRoot += L'\\';
+    // Judged with the final backslash, so that a drive's root recorded as
+    // "D:" is the full path "D:\". Anything else would be taken from the
+    // current drive or folder of the logon process: a folder nobody named.
     if (!IsFullPath(RunState.StoreRoot)) {
-        const std::wstring expanded =
-            RunState.StoreRoot == recorded ? L"" : L" (" + RunState.StoreRoot + L")";
+        const std::wstring shown = expanded == recorded ? L"" : L" (" + expanded + L")";
         platform::FailWithError(ERROR_BAD_PATHNAME,
-                                L"Store Root が完全なパスではありません：" + recorded + expanded);
+                                L"Store Root が完全なパスではありません：" + recorded + shown);
     }
-    if (RunState.StoreRoot.back() != L'\\') RunState.StoreRoot += L'\\';
     WriteLog(RunState.LogPath, L"Store Root取得：" + RunState.StoreRoot, kLogAppend);
     return StoreOutcome::Found;
 }

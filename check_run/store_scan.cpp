@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "check_run/error_message.h"
 #include "check_run/event_report.h"
 #include "check_run/exemption.h"
+#include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "platform/system.h"
@@ -15,6 +17,19 @@
 
 std::int64_t KilobytesRoundedUp(std::uint64_t bytes) {
     return static_cast<std::int64_t>(bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0));
+}
+
+std::wstring FolderNameOf(const std::wstring& name) {
+    const size_t dot = name.find_last_of(L'.');
+    const std::wstring stem = name.substr(0, dot);
+    // A copy such as "Inbox.dbx_old" or "Inbox.dbx~" keeps its whole name:
+    // cut at its last dot it would pass for the folder "Inbox" itself, and
+    // an exemption ticked for the copy would silence the real folder.
+    if (stem.find(L".dbx") == std::wstring::npos &&
+        name.compare(dot, std::wstring::npos, L".dbx") != 0) {
+        return name;
+    }
+    return stem;
 }
 
 namespace {
@@ -35,10 +50,10 @@ void RecordChoice() {
     ReportExemptionNotStored(RunState.FolderName, RunState.StoreRoot, error);
     WriteLog(RunState.LogPath,
              L"チェック省略を保存できません：エラー番号 " + std::to_wstring(error), kLogAppend);
-    platform::ShowErrorMessage(
-        L"Tarnwick",
+    ShowErrorMessage(
+        nullptr,
         platform::FailureMessageText(
-            {error, platform::SystemErrorText(error),
+            {error, ProfileWriteErrorText(error),
              L"「次回から この個人用フォルダのサイズチェックを行わない」を保存できませんでした。"
              L"次回もこのフォルダの警告が表示されます。\r\n" +
                  RunState.FolderName + L"\r\n" + RunState.IniPath}));
@@ -51,7 +66,7 @@ void ScanStore() {
     for (const std::wstring& name : names) {
         // Exact, letter case included: "x.DBX" is not looked at.
         if (name.find(L".dbx") == std::wstring::npos) continue;
-        RunState.FolderName = name.substr(0, name.find_last_of(L'.'));
+        RunState.FolderName = FolderNameOf(name);
 
         const std::int64_t kilobytes =
             KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot, name));

@@ -30,15 +30,17 @@ std::wstring SystemErrorText(unsigned long error) {
     return result;
 }
 
+std::wstring RightsHint(unsigned long error) {
+    if (error != ERROR_ACCESS_DENIED) return {};
+    return L"管理者に、この PC のユーザーが設定ファイルとログファイルを変更できるよう"
+           L"アクセス許可の設定を依頼して下さい。";
+}
+
 std::wstring FailureMessageText(const RunFailure& failure) {
     std::wstring text =
         L"エラー番号 " + std::to_wstring(failure.number) + L"：" + failure.description;
     if (!failure.context.empty()) text += L"\r\n\r\n" + failure.context;
     return text;
-}
-
-void ShowErrorMessage(const std::wstring& caption, const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace platform

@@ -26,9 +26,11 @@ constexpr unsigned long kNumberTooLarge = 6;  // a profile value lies beyond 32 
 // The system's own text for a Windows error code, without the final line break.
 std::wstring SystemErrorText(unsigned long error);
 
+// For access denied (5) to the log or the profile: a sentence saying where
+// the right to change them comes from; empty for any other error.
+std::wstring RightsHint(unsigned long error);
+
 // The text shown in the error message box.
 std::wstring FailureMessageText(const RunFailure& failure);
-
-void ShowErrorMessage(const std::wstring& caption, const std::wstring& text);
 
 }  // namespace platform

@@ -28,6 +28,11 @@ bool FitsAnsi(const std::wstring& text) {
     return FromAnsi(ToAnsi(text)) == text;
 }
 
+bool DecodesStrictly(unsigned codePage, const std::string& bytes) {
+    return bytes.empty() || MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) != 0;
+}
+
 std::wstring UpperCase(const std::wstring& text) {
     std::wstring result(text.size(), L'\0');
     if (!text.empty()) {

@@ -12,6 +12,10 @@ std::wstring FromAnsi(const std::string& text);
 // True when the text survives a trip through the ANSI code page unchanged.
 bool FitsAnsi(const std::wstring& text);
 
+// True when the bytes are text in the code page through and through: the
+// decoding that refuses bytes the code page does not define succeeds.
+bool DecodesStrictly(unsigned codePage, const std::string& bytes);
+
 // The text in capitals, one character at a time and the same in every
 // locale, as Windows compares names that ignore letter case.
 std::wstring UpperCase(const std::wstring& text);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "platform/scoped.h"
 #include "platform/text.h"
 
@@ -93,21 +95,48 @@ unsigned long WriteIniString(const std::wstring& path, const std::wstring& secti
     return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
 }
 
-bool RewriteKeepsBytes(const std::wstring& path) {
+namespace {
+
+// The file's bytes as the profile service reads them; nothing when the file
+// is missing, cannot be read, or is too large to be text.
+std::optional<std::string> ProfileBytes(const std::wstring& path) {
     // Opened as the profile service opens it.
     platform::ScopedHandle file(CreateFileW(
         path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return true;
+    if (!file.valid()) return std::nullopt;
     std::string bytes;
     char chunk[65536];
     DWORD got = 0;
     while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got != 0) {
-        // The conversions below count in int: a file past that is no text.
-        if (bytes.size() + got > 0x7FFFFFFF) return false;
+        // The conversions count in int: a file past that is no text.
+        if (bytes.size() + got > 0x7FFFFFFF) return std::string(1, '\0');
         bytes.append(chunk, got);
     }
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return true;
-    if (bytes.find('\0') != std::string::npos) return false;
-    return platform::ToAnsi(platform::FromAnsi(bytes)) == bytes;
+    return bytes;
+}
+
+bool StartsWith(const std::string& bytes, const char* mark) {
+    return bytes.rfind(mark, 0) == 0;
+}
+
+}  // namespace
+
+bool IsMisreadUtf8(const std::wstring& path) {
+    const std::optional<std::string> bytes = ProfileBytes(path);
+    if (!bytes) return false;
+    if (StartsWith(*bytes, "\xEF\xBB\xBF")) return true;
+    if (GetACP() == CP_UTF8 || StartsWith(*bytes, "\xFF\xFE")) return false;
+    bool longSequence = false;
+    for (const char byte : *bytes) longSequence |= static_cast<unsigned char>(byte) >= 0xE0;
+    return longSequence && platform::DecodesStrictly(CP_UTF8, *bytes);
+}
+
+bool RewriteKeepsText(const std::wstring& path) {
+    const std::optional<std::string> bytes = ProfileBytes(path);
+    if (!bytes) return true;
+    if (StartsWith(*bytes, "\xFF\xFE")) return true;
+    if (bytes->find('\0') != std::string::npos) return false;
+    return platform::DecodesStrictly(CP_ACP, *bytes) &&
+           platform::FitsAnsi(platform::FromAnsi(*bytes));
 }

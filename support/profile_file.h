@@ -37,11 +37,22 @@ std::vector<std::wstring> ReadIniKeys(const std::wstring& path, const std::wstri
 unsigned long WriteIniString(const std::wstring& path, const std::wstring& section,
                              const std::wstring& key, const std::wstring& value);
 
-// False when a write through the service would change other bytes of the
-// file than the key's: the service reads the whole file in the ANSI code page
-// and writes all of it back, so a file whose bytes do not survive that trip
-// (UTF-8, binary data, a NUL byte) would be damaged. True for a file that is
-// missing or cannot be read (there is nothing to damage that the write could
-// reach), for UTF-16 with its byte order mark (kept in UTF-16) and for text
-// that the trip gives back byte for byte.
-bool RewriteKeepsBytes(const std::wstring& path);
+// True when the file is UTF-8 that Windows' profile service would misread:
+// it reads only the UTF-16 byte order mark, so a UTF-8 one sticks to the
+// first line and hides its section, and UTF-8 text comes out garbled in the
+// ANSI code page. That is a file that starts with the UTF-8 mark (under every
+// code page), or, while the ANSI code page is not UTF-8, valid UTF-8 holding
+// a character of three bytes or more (Japanese text is made of those; two-
+// byte sequences alone can be Shift-JIS half-width kana). False for a file
+// that is missing or cannot be read.
+bool IsMisreadUtf8(const std::wstring& path);
+
+// False when a write through the service could damage the rest of the file:
+// the service reads the whole file in the ANSI code page and writes all of
+// it back, so a file whose text does not survive that trip loses what it
+// had. Judged by the characters, not the bytes (code page 932 gives some
+// characters two codes; either reads back as the same character): bytes the
+// code page does not define, and NUL bytes, do not survive. True for a file
+// that is missing or cannot be read (there is nothing to damage that the
+// write could reach) and for UTF-16 with its byte order mark (kept UTF-16).
+bool RewriteKeepsText(const std::wstring& path);

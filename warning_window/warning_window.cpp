@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cwchar>
 #include <optional>
 #include <vector>
 
+#include "check_run/error_message.h"
 #include "check_run/exemption.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "platform/scoped.h"
 #include "platform/system.h"
+#include "platform/user_interface.h"
 #include "warning_window/layout.h"
 
 std::wstring FormatGrouped(std::int64_t number) {
@@ -205,7 +205,7 @@ void OnFolderOpen(HWND window) {
         const std::wstring text = platform::FailureMessageText(
             {ERROR_FILENAME_EXCED_RANGE, platform::SystemErrorText(ERROR_FILENAME_EXCED_RANGE),
              L"エクスプローラーで開けません：" + path});
-        MessageBoxW(window, text.c_str(), L"Tarnwick", MB_OK | MB_ICONERROR);
+        ShowErrorMessage(window, text);
         return;
     }
     // The program is the one in the Windows folder: never an explorer.exe
@@ -268,8 +268,7 @@ std::vector<WORD> DialogTemplate() {
 }  // namespace
 
 void ShowWarningWindow() {
-    // Loads the common controls named in the manifest (visual styles).
-    InitCommonControls();
+    platform::PrepareUserInterface();
     WindowState state;
     std::vector<WORD> dialog = DialogTemplate();
     INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),

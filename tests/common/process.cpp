@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files.h"
+#include "registry.h"
 #include "text.h"
 #include "warning_window/layout.h"
 #include "window_driver.h"
@@ -70,8 +71,19 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
     auto variables = options.environment;
     if (options.watchEvents) {
         // Read when the program starts: the event channel, warnings and
-        // errors, and the DLL loads (which name the exe, and so its thread).
-        variables[L"WINEDEBUG"] = L"warn+eventlog,err+eventlog,+loaddll";
+        // errors, the DLL loads (which name the exe, and so its thread), and
+        // the calls that prepare and show windows (RelayInclude limits the
+        // relay channel to those).
+        static bool relayLimited = false;
+        if (!relayLimited) {
+            const wchar_t calls[] =
+                L"comctl32.InitCommonControls;comctl32.InitCommonControlsEx;user32.MessageBoxW;"
+                L"user32.MessageBoxA;user32.MessageBoxExW;user32.MessageBoxIndirectW;"
+                L"user32.DialogBoxIndirectParamW";
+            SetUserValue(L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, calls, sizeof calls);
+            relayLimited = true;
+        }
+        variables[L"WINEDEBUG"] = L"warn+eventlog,err+eventlog,+loaddll,+relay";
         outputStart_ = ReadBytes(WineOutputPath()).size();
     }
     std::wstring environment;

@@ -9,8 +9,10 @@ namespace {
 
 const wchar_t kIdentities[] = L"Identities";
 
-void SetValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
-              DWORD size) {
+}  // namespace
+
+void SetUserValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
+                  DWORD size) {
     HKEY key = nullptr;
     const LSTATUS created = RegCreateKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0,
                                             KEY_ALL_ACCESS, nullptr, &key, nullptr);
@@ -24,8 +26,6 @@ void SetValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const
     }
     RegCloseKey(key);
 }
-
-}  // namespace
 
 void DeleteUserKey(const std::wstring& subkey) {
     RegDeleteTreeW(HKEY_CURRENT_USER, subkey.c_str());
@@ -42,12 +42,12 @@ void ClearIdentities() {
 
 void SetDefaultIdentityRaw(const std::wstring& identity) {
     ClearIdentities();
-    SetValue(kIdentities, L"Default User ID", REG_SZ, identity.c_str(),
-             static_cast<DWORD>((identity.size() + 1) * sizeof(wchar_t)));
+    SetUserValue(kIdentities, L"Default User ID", REG_SZ, identity.c_str(),
+                 static_cast<DWORD>((identity.size() + 1) * sizeof(wchar_t)));
 }
 
 void SetStoreRootRaw(const std::wstring& identity, DWORD type, const void* data, DWORD size) {
-    SetValue(StoreKey(identity), L"Store Root", type, data, size);
+    SetUserValue(StoreKey(identity), L"Store Root", type, data, size);
 }
 
 void SetStoreRoot(const std::wstring& identity, const std::wstring& storeRoot, DWORD type) {

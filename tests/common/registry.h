@@ -8,6 +8,10 @@
 
 namespace common {
 
+// Sets a value of HKEY_CURRENT_USER, creating its key.
+void SetUserValue(const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
+                  DWORD size);
+
 // Removes a key of HKEY_CURRENT_USER with everything below it.
 void DeleteUserKey(const std::wstring& subkey);
 

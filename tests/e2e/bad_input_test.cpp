@@ -10,8 +10,6 @@
 // --------------------------------------------  ---------------------------------------------
 // profile: a 1 MB line (ASCII; double-byte)     normal; cut to 1023 bytes (511 characters),
 //                                               keys after it read, nothing written
-// profile: UTF-8 with byte order mark, every    normal; Wine reads it as UTF-8: Japanese values
-//   setting present                               and the exemption read right; nothing written
 // number " 3000000 " quoted, or unquoted        normal; 3000000
 // number "+3000000", "0003000000", "010"        normal; 3000000, 3000000, 10 (not octal)
 // number -2147483648, 2147483647, and the       normal; logged exactly
@@ -223,37 +221,6 @@ TEST(BadProfile, AMegabyteLineIsCutAndTheKeysAfterItStillRead) {
     EXPECT_EQ(SettingsLogged(scratch),
               SettingLines(L"3000000", L"1048576", std::wstring(1023, L'A'),
                            std::wstring(511, L'あ'), L"1"));
-    EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
-}
-
-// Wine's profile service recognises the UTF-8 byte order mark: it reads the
-// file as UTF-8 and hands the program the text as always. Nothing is missing
-// here, so nothing is written (a write would be refused, see
-// ProfileWrite.AProfileThatAWriteWouldDamageIsNeverWritten).
-TEST(BadProfile, Utf8WithByteOrderMarkIsReadAsUtf8) {
-    Scratch scratch(L"bad_bom");
-    SetIdentity(L"{BAD-BOM}", scratch.store);
-    MakeFile(scratch.store + kInbox + L".dbx", 2048);
-    MakeFile(scratch.store + L"下書き.dbx", 0);
-    const std::string utf8Lines[] = {"[Tarnwick]",
-                                     "LimitSize=3000000",
-                                     "WarningSize=1",
-                                     "WarningTitle=警告",
-                                     "WarningMsg=整理して下さい",
-                                     "[No Check]",
-                                     "Visible=1",
-                                     "受信トレイ=" + Utf8(scratch.store)};
-    std::string profile = "\xEF\xBB\xBF";
-    for (const auto& line : utf8Lines) profile += line + "\r\n";
-    scratch.WriteIni(profile);
-
-    const Outcome outcome = RunToEnd(scratch);
-    ExpectNormalEnd(outcome, scratch);
-    EXPECT_EQ(SettingsLogged(scratch),
-              SettingLines(L"3000000", L"1", L"警告", L"整理して下さい", L"1"));
-    EXPECT_EQ(FileLines(scratch),
-              (std::vector<std::wstring>{FileLine(L"下書き.dbx", 0, Verdict::Below),
-                                         FileLine(L"受信トレイ.dbx", 2, Verdict::Exempted)}));
     EXPECT_TRUE(scratch.IniBytes() == profile) << "the profile was rewritten";
 }
 
@@ -568,10 +535,13 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 // the exe's folder named with characters        the profile beside the exe read and written,
 //   outside code page 932, or with ¥ (the         not another folder's
 //   backslash of code page 932)
-// UTF-8 (with or without its mark), binary      error 1113 naming the profile, before the
-//   garbage, when a setting is missing or a       first write, nothing written
-//   box ticked
-// code page 932, UTF-16 with its mark           written as usual, every other byte kept
+// UTF-8 with its mark; UTF-8 holding Japanese   error 1113 naming the profile, before anything
+//   (even with every setting present)             is read from it; nothing written
+// binary garbage, or a code 932 lacks (85 40),  each write refused with 1113: its log line, a
+//   when a setting is missing or a box ticked     message for a tick, the other folders still
+//                                                 warned, exit 2; nothing written
+// code page 932 (NEC and IBM codes too),        written as usual, every other character kept
+//   UTF-16 with its mark
 // a second copy while a check runs (the same    exit 3, nothing shown, log and profile left
 //   exe by another spelling, or both at once)     to the running check
 
@@ -720,9 +690,10 @@ TEST(ProfilePath, TheProfileBesideTheExeIsTheOneReadAndWritten) {
     }
 }
 
-// The profile service rewrites the whole file in the ANSI code page.
-// A file that does not come back byte for byte is refused before the first
-// write; one with nothing to write is read and left alone.
+// Windows' profile service reads only ANSI and UTF-16 with its mark, and
+// rewrites the whole file on every write. A UTF-8 profile is refused before
+// anything is read from it; a write that would not keep the file's text is
+// refused like any write the profile did not take, and the run goes on.
 TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
     const std::string numbers = "[Tarnwick]\r\nLimitSize=3000000\r\nWarningSize=1\r\n";
     const std::wstring rest =
@@ -737,20 +708,31 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         return bytes;
     };
     const std::string garbage = Garbage(4096);
+    // ∵ Ⅰ 髙 by their second codes (NEC and IBM), which a rewrite may change
+    // for their first: the same characters.
+    const std::string twoCodes = "[他]\r\nk=\x87\x9A\xFA\x4A\xEE\xE0\r\n";
+    const std::string undefined = "[他]\r\nk=\x85\x40\r\n";  // no character of code page 932
+    enum class End { RefusedToRead, WritesRefused, Written };
     const struct {
         const char* name;
         std::string before;
-        bool tick;          // the first write is the exemption of a ticked box
-        std::string after;  // empty: refused, the file as before
+        bool tick;  // the box of the first warning is ticked
+        End end;
+        std::string after;  // Written: the text the file then holds
     } rows[] = {
-        {"UTF-8, a setting empty", numbers + Utf8(rest) + "\r\n", false, ""},
-        {"UTF-8, the box ticked", numbers + Utf8(rest) + "1\r\n", true, ""},
-        {"UTF-8 with its mark", "\xEF\xBB\xBF" + numbers + Utf8(rest) + "\r\n", false, ""},
-        {"binary garbage", garbage, false, ""},
+        {"UTF-8, a setting empty", numbers + Utf8(rest) + "\r\n", false, End::RefusedToRead},
+        {"UTF-8 with its mark, every setting present",
+         "\xEF\xBB\xBF" + numbers + Utf8(rest) + "1\r\n", false, End::RefusedToRead},
+        {"binary garbage", garbage, false, End::WritesRefused},
+        {"a code 932 lacks, the box ticked", undefined + numbers + Cp932(rest) + "1\r\n", true,
+         End::WritesRefused},
         {"binary garbage, then every setting", garbage + "\r\n" + numbers + Cp932(rest) + "1\r\n",
-         false, garbage + "\r\n" + numbers + Cp932(rest) + "1\r\n"},
-        {"code page 932", numbers + Cp932(rest) + "\r\n", false, numbers + Cp932(rest) + "1\r\n"},
-        {"UTF-16 with its mark", utf16(""), false, utf16("1")},
+         false, End::Written, garbage + "\r\n" + numbers + Cp932(rest) + "1\r\n"},
+        {"code page 932", numbers + Cp932(rest) + "\r\n", false, End::Written,
+         numbers + Cp932(rest) + "1\r\n"},
+        {"code page 932, second codes", twoCodes + numbers + Cp932(rest) + "\r\n", false,
+         End::Written, twoCodes + numbers + Cp932(rest) + "1\r\n"},
+        {"UTF-16 with its mark", utf16(""), false, End::Written, utf16("1")},
     };
     int index = 0;
     for (const auto& row : rows) {
@@ -758,18 +740,38 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         Scratch scratch(L"prof_damage_" + std::to_wstring(index++));
         SetIdentity(L"{PROF-DAMAGE}", scratch.store);
         MakeFile(scratch.store + L"Outbox.dbx", 2048);
+        MakeFile(scratch.store + L"Inbox.dbx", 2048);
         scratch.WriteIni(row.before);
         e2e::Run run(scratch.exe);
-        const Outcome outcome = Finish(run, row.tick ? TickAndClose : std::function<void(HWND)>());
-        if (row.after.empty()) {
+        bool ticked = false;
+        const Outcome outcome = Finish(run, [&](HWND warning) {
+            if (!row.tick || ticked) return driver::ClickId(warning, cmdClose);
+            ticked = true;
+            TickAndClose(warning);
+        });
+        const auto log = scratch.LogMessages();
+        if (row.end == End::RefusedToRead) {
             ExpectFailure(outcome, scratch, {1113});
             EXPECT_TRUE(outcome.errors.empty() ||
                         outcome.errors[0].find(scratch.ini) != std::wstring::npos)
                 << "the message does not name the profile";
-            EXPECT_TRUE(scratch.IniBytes() == row.before) << "the profile was rewritten";
+            EXPECT_EQ(log, std::vector<std::wstring>{StartLine()}) << "a setting was read";
+        } else if (row.end == End::WritesRefused) {
+            EXPECT_EQ(outcome.exitCode, 2u);
+            EXPECT_TRUE(!log.empty() && log.back() == EndLine()) << "no end line";
+            EXPECT_EQ(outcome.warnings, 2) << "a refused write ended the scan";
+            EXPECT_EQ(CountLines(log, L"既定値を保存できません：[", L"エラー番号 1113"),
+                      row.tick ? 0u : 5u);
+            EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：エラー番号 1113"),
+                      row.tick ? 1u : 0u);
+            EXPECT_EQ(outcome.errors.size(), row.tick ? 1u : 0u);
         } else {
             ExpectNormalEnd(outcome, scratch);
-            EXPECT_TRUE(scratch.IniBytes() == row.after) << scratch.IniBytes();
+        }
+        if (row.end == End::Written) {
+            EXPECT_EQ(FromCp932(scratch.IniBytes()), FromCp932(row.after));
+        } else {
+            EXPECT_TRUE(scratch.IniBytes() == row.before) << "the profile was rewritten";
         }
     }
 }

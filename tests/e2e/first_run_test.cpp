@@ -2,6 +2,8 @@
 // a second run leave, and how a bad setting ends the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "harness.h"
 #include "platform/failure.h"
 
@@ -53,4 +55,14 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
                   L"\r\n\r\n" + event.strings[2],
               outcome.errors[0]);
     EXPECT_EQ(event.strings[3], UserName());
+
+    // Windows XP creates no message box in an exe whose manifest names the
+    // common controls until they are loaded: that comes first.
+    const auto& calls = outcome.trace.calls;
+    const auto box = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.rfind("user32.MessageBox", 0) == 0;
+    });
+    ASSERT_NE(box, calls.end()) << "no message box call seen";
+    EXPECT_NE(std::find(calls.begin(), box, "comctl32.InitCommonControls"), box)
+        << "a message box before the common controls";
 }

@@ -82,6 +82,9 @@ WineTrace ParseTrace(const std::string& output) {
             name = name.substr(name.find_last_of(L'\\') + 1);
             CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
             trace.dlls.push_back(name);
+        } else if (const size_t call = line.find(":Call "); call != std::string::npos) {
+            const size_t name = call + 6;
+            trace.calls.push_back(line.substr(name, line.find('(', name) - name));
         } else if (const size_t at = line.find(":fixme:advapi:ReportEventW (");
                    at != std::string::npos) {
             // (handle,type,category,id,sid,count,...)

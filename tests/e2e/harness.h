@@ -91,6 +91,9 @@ struct WineTrace {
     bool found = false;  // the run's own output was found at all
     std::vector<Event> events;
     std::vector<std::wstring> dlls;
+    // The calls that prepare and show windows ("comctl32.InitCommonControls",
+    // "user32.MessageBoxW", ...), in order.
+    std::vector<std::string> calls;
 };
 
 // With RunOptions::watchEvents, once the run has ended: what it printed.

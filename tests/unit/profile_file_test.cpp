@@ -92,17 +92,30 @@ TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
     EXPECT_EQ(ReadIniString(scratch.ini, L"S", L"k"), L"v");
 }
 
-TEST(ProfileFile, ARewriteKeepsTheBytesOfCodePage932AndUtf16FilesOnly) {
-    const std::pair<std::string, bool> rows[] = {
-        {Cp932(L"[S]\r\nk=①ｱ髙\r\n"), true},               // NEC, half-width kana, IBM
-        {std::string("\xFF\xFE[\0S\0]\0", 8), true},       // UTF-16 with its mark
-        {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false},  // UTF-8
-        {std::string("[S]\r\nk=a\0b\r\n", 12), false},     // a NUL byte
+// Judged as Windows reads the file: UTF-8 is misread unless the ANSI code
+// page is UTF-8 (the mark never is read); a rewrite keeps the characters
+// of code page 932 and UTF-16, not bytes the code page lacks.
+TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
+    const struct {
+        std::string bytes;
+        bool keepsText;
+        bool misreadUtf8;
+    } rows[] = {
+        {Cp932(L"[S]\r\nk=①ｱ髙\r\n"), true, false},              // NEC, half-width kana, IBM
+        {"[S]\r\nk=\x87\x9A\xFA\x4A\xEE\xE0\r\n", true, false},  // the same by their second codes
+        {"[S]\r\nk=\xC3\xBD\r\n", true, false},                  // ﾃｽ, also UTF-8 for ý
+        {std::string("\xFF\xFE[\0S\0]\0", 8), true, false},      // UTF-16 with its mark
+        {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false, true},  // UTF-8 警告
+        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", true, true},              // ASCII behind the UTF-8 mark
+        {"[S]\r\nk=\x85\x40\r\n", false, false},                 // no character of code page 932
+        {std::string("[S]\r\nk=a\0b\r\n", 12), false, false},    // a NUL byte
     };
     ScratchFolder scratch(L"unit_profile_rewrite");
-    EXPECT_TRUE(RewriteKeepsBytes(scratch.ini)) << "a missing file";
-    for (const auto& [bytes, keeps] : rows) {
-        scratch.WriteIni(bytes);
-        EXPECT_EQ(RewriteKeepsBytes(scratch.ini), keeps) << bytes;
+    EXPECT_TRUE(RewriteKeepsText(scratch.ini)) << "a missing file";
+    EXPECT_FALSE(IsMisreadUtf8(scratch.ini)) << "a missing file";
+    for (const auto& row : rows) {
+        scratch.WriteIni(row.bytes);
+        EXPECT_EQ(RewriteKeepsText(scratch.ini), row.keepsText) << row.bytes;
+        EXPECT_EQ(IsMisreadUtf8(scratch.ini), row.misreadUtf8) << row.bytes;
     }
 }

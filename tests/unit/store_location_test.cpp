@@ -168,14 +168,24 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
     ClearIdentities();
 }
 
-// Only a full path names a folder whatever the current drive and folder are;
-// anything else, what references leave empty included, ends the run.
+// Only a full path (once the final backslash is added) names a folder
+// whatever the current drive and folder are; anything else, what references
+// leave empty included, ends the run.
 TEST(LocateStore, AStoreRootThatIsNoFullPathEndsTheRun) {
     const std::pair<const wchar_t*, bool> rows[] = {
-        {L"C:\\Mail", true},        {L"c:/Mail/", true},      {L"\\\\server\\share", true},
-        {L"\\\\?\\C:\\Mail", true}, {L"%TMP%", false},        {L"Mail\\store", false},
-        {L"C:Mail", false},         {L"\\Mail", false},       {L"/Mail", false},
-        {L"\\\\", false},           {L"\\\\\\server", false}, {L"1:\\Mail", false},
+        {L"C:\\Mail", true},
+        {L"c:/Mail/", true},
+        {L"\\\\server\\share", true},
+        {L"\\\\?\\C:\\Mail", true},
+        {L"%TMP%", false},
+        {L"Mail\\store", false},
+        {L"C:Mail", false},
+        {L"\\Mail", false},
+        {L"/Mail", false},
+        {L"\\\\", false},
+        {L"\\\\\\server", false},
+        {L"1:\\Mail", false},
+        {L"D:", true},  // a drive's root
     };
     ScratchFolder scratch(L"unit_store_not_full");
     ScopedEnvironment environment({{L"TMP", std::nullopt}});

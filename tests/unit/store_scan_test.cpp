@@ -101,6 +101,9 @@ TEST_F(ScanStoreTest, LogsEveryFolderFileWithItsSizeAndVerdict) {
         {L"two.dbx", 2 * kGiB, L"two", L"two.dbx  サイズ：2097152, チェック省略対象"},
         {L"three.dbx", 3 * kGiB, L"three", L"three.dbx  サイズ：3145728, チェック省略対象"},
         {L"a.dbx.bak", kGiB, L"a.dbx", L"a.dbx.bak  サイズ：1048576, チェック省略対象"},
+        // A copy is exempted under its whole name, never as the folder "copy".
+        {L"copy.dbx_old", kGiB, L"copy.dbx_old",
+         L"copy.dbx_old  サイズ：1048576, チェック省略対象"},
         {L"受信トレイ.dbx", 1025, nullptr, L"受信トレイ.dbx  サイズ：2, 警告サイズ以下"},
         {L"CAPS.DBX", 3 * kGiB, nullptr, nullptr},
         {L"notes.txt", 3 * kGiB, nullptr, nullptr},

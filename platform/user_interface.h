@@ -1,0 +1,21 @@
+// What the program shows: its one window and its error message boxes need
+// the common controls loaded first.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+// Loads the common controls that the manifest names (version 6), once per
+// process. Every window and message box comes after it: Windows XP creates
+// no message box in an exe with that manifest until they are loaded.
+void PrepareUserInterface();
+
+// Shows an error message box captioned "Tarnwick", owned by `owner` (none:
+// nullptr), and waits until the user answers it. 0 once it was shown;
+// otherwise the Windows error number of why it could not be.
+unsigned long ShowErrorBox(HWND owner, const std::wstring& text);
+
+}  // namespace platform
