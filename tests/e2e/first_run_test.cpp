@@ -63,6 +63,8 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
         return call.rfind("user32.MessageBox", 0) == 0;
     });
     ASSERT_NE(box, calls.end()) << "no message box call seen";
+    std::string seen;
+    for (const std::string& call : calls) seen += " " + call;
     EXPECT_NE(std::find(calls.begin(), box, "comctl32.InitCommonControls"), box)
-        << "a message box before the common controls";
+        << "a message box before the common controls:" << seen;
 }

@@ -106,7 +106,7 @@ TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
         {"[S]\r\nk=\xC3\xBD\r\n", true, false},                  // ﾃｽ, also UTF-8 for ý
         {std::string("\xFF\xFE[\0S\0]\0", 8), true, false},      // UTF-16 with its mark
         {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false, true},  // UTF-8 警告
-        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", true, true},              // ASCII behind the UTF-8 mark
+        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", false, true},             // ASCII behind the UTF-8 mark
         {"[S]\r\nk=\x85\x40\r\n", false, false},                 // no character of code page 932
         {std::string("[S]\r\nk=a\0b\r\n", 12), false, false},    // a NUL byte
     };
