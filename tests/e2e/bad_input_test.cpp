@@ -35,7 +35,8 @@
 // store folder gone while a warning is open     error 2 or 3 at the next file; the exemption
 //                                                 ticked in that warning is kept
 // log held open without sharing                 error 32; profile untouched
-// log held open by a viewer sharing read/write  normal
+// log held open for writing by another session's normal
+//   run, sharing read and write
 // log locked while a warning is open, ticked    error 32; the new exemption is kept
 //
 // The store, the registry and Explorer (a block of its own near the end):
@@ -466,13 +467,14 @@ TEST(BadStore, AStoreThatGoesAwayEndsTheRun) {
 
 TEST(BadLock, TheLogHeldByAnotherProgram) {
     for (const bool viewer : {false, true}) {
-        SCOPED_TRACE(viewer ? "a viewer sharing read and write" : "no sharing");
+        // Another session's run (or a viewer) shares reading and writing.
+        SCOPED_TRACE(viewer ? "a writer sharing read and write" : "no sharing");
         Scratch scratch = StoreCase(viewer ? L"bad_log_viewer" : L"bad_log_held");
         const std::string lastLog = Cp932(L"2026/01/01 9:00:00 Tarnwick 起動\r\n");
         WriteBytes(scratch.log, lastLog);
         Outcome outcome;
         {
-            HeldFile log(scratch.log, viewer ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+            HeldFile log(scratch.log, GENERIC_READ | GENERIC_WRITE,
                          viewer ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0);
             outcome = RunToEnd(scratch);
         }
