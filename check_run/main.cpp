@@ -8,7 +8,7 @@
 #include "check_run/store_scan.h"
 #include "platform/failure.h"
 #include "platform/run_lock.h"
-#include "platform/system.h"
+#include "platform/environment.h"
 #include "support/run_log.h"
 
 int Main() {

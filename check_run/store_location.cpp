@@ -4,7 +4,7 @@
 
 #include "check_run/run_state.h"
 #include "platform/failure.h"
-#include "platform/system.h"
+#include "platform/environment.h"
 #include "support/registry_value.h"
 #include "support/run_log.h"
 

@@ -11,7 +11,7 @@
 #include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
-#include "platform/system.h"
+#include "platform/folder_listing.h"
 #include "support/run_log.h"
 #include "warning_window/warning_window.h"
 

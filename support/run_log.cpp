@@ -4,7 +4,7 @@
 
 #include "platform/failure.h"
 #include "platform/scoped.h"
-#include "platform/system.h"
+#include "platform/clock.h"
 #include "platform/text.h"
 
 namespace {

@@ -11,7 +11,8 @@
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "platform/scoped.h"
-#include "platform/system.h"
+#include "platform/environment.h"
+#include "platform/process_start.h"
 #include "platform/user_interface.h"
 #include "warning_window/layout.h"
 

@@ -652,6 +652,10 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
         for (const auto& error : outcome.errors) {
             EXPECT_EQ(ErrorNumber(error), row.error) << Cp932(error);
             EXPECT_NE(error.find(scratch.ini), std::wstring::npos) << Cp932(error);
+            // Access denied says who can give the right to change the file.
+            if (row.error == ERROR_ACCESS_DENIED) {
+                EXPECT_NE(error.find(L"アクセス許可"), std::wstring::npos) << Cp932(error);
+            }
         }
         if (row.fault == Fault::Folder) {
             EXPECT_NE(GetFileAttributesW(scratch.ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);

@@ -1,4 +1,4 @@
-#include "platform/system.h"
+#include "platform/folder_listing.h"
 
 #include <windows.h>
 
@@ -6,51 +6,6 @@
 #include "platform/scoped.h"
 
 namespace platform {
-
-ExeLocation ExeFolderAndBaseName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) FailWithLastError(L"実行ファイルの場所を取得できません。");
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L'\\');
-    std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    // A root folder keeps its backslash ("C:\"), as the system reports it.
-    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-    size_t dot = name.find_last_of(L'.');
-    ExeLocation location;
-    location.folder = folder;
-    location.baseName = dot == std::wstring::npos ? name : name.substr(0, dot);
-    return location;
-}
-
-LocalNowText LocalDateAndTimeText() {
-    // One reading of the clock for both: read separately, a line written
-    // at midnight could get the old day's date with the new day's time.
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t date[128] = {}, time[128] = {};
-    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128) == 0 ||
-        GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, time, 128) == 0) {
-        FailWithLastError(L"現在の日付と時刻を取得できません。");
-    }
-    return {date, time};
-}
-
-std::wstring EnvironmentValue(const std::wstring& name) {
-    DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
-    if (size == 0) return {};
-    std::wstring value(size, L'\0');
-    DWORD length = GetEnvironmentVariableW(name.c_str(), value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
 
 namespace {
 
@@ -119,30 +74,6 @@ std::uint64_t FileLength(const std::wstring& folder, const std::wstring& name) {
         FailWithLastError(L"ファイルのサイズを取得できません：" + WithBackslash(folder) + name);
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::wstring WindowsFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    UINT length = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) FailWithLastError(L"Windows フォルダを取得できません。");
-    std::wstring folder(buffer, length);
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    return folder;
-}
-
-void StartProgram(const std::wstring& program, const std::wstring& commandLine) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process = {};
-    std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
-    if (!CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        FailWithLastError(L"エクスプローラーを起動できません：" + commandLine);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
 }
 
 }  // namespace platform
