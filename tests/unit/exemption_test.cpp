@@ -6,6 +6,7 @@
 #include "check_run/run_state.h"
 #include "common/files.h"
 #include "common/text.h"
+#include "unit/fresh_run_state.h"
 
 using namespace common;
 
@@ -54,8 +55,7 @@ TEST(IsExempted, OnlyTheCurrentStorePathExactlyExempts) {
         Cp932(L"[No Check]\r\nInbox=C:\\Store\\\r\n受信トレイ=C:\\Store\\\r\n"
               L"Outbox=D:\\Old\\\r\nDrafts=C:\\Store\r\nSent=c:\\store\\\r\n"
               L"Visible=C:\\Store\\\r\n"));
-    RunState = RunStateData{};
-    RunState.IniPath = scratch.ini;
+    FreshRunState(scratch);
     RunState.StoreRoot = L"C:\\Store\\";
     const std::pair<const wchar_t*, bool> rows[] = {
         {L"Inbox", true}, {L"受信トレイ", true}, {L"Outbox", false},  {L"Drafts", false},

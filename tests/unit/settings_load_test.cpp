@@ -9,6 +9,7 @@
 #include "common/readers.h"
 #include "common/text.h"
 #include "platform/failure.h"
+#include "unit/fresh_run_state.h"
 
 using namespace common;
 
@@ -61,11 +62,7 @@ ProfileText SortedSections(const std::string& ini) {
 
 class LoadSettingsTest : public testing::Test {
   protected:
-    void SetUp() override {
-        RunState = RunStateData{};
-        RunState.IniPath = scratch.ini;
-        RunState.LogPath = scratch.log;
-    }
+    void SetUp() override { FreshRunState(scratch); }
     ScratchFolder scratch{L"unit_settings"};
 };
 

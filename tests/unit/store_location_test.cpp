@@ -13,6 +13,7 @@
 #include "common/registry.h"
 #include "common/text.h"
 #include "platform/failure.h"
+#include "unit/fresh_run_state.h"
 
 using namespace common;
 
@@ -156,8 +157,7 @@ TEST(LocateStore, FindsTheDefaultIdentitysStoreOrLogsWhatIsMissing) {
         // Outlook Express records the store root as an expandable text.
         if (row.storeRoot) SetStoreRoot(row.storeIdentity, *row.storeRoot, REG_EXPAND_SZ);
         ScopedEnvironment environment(row.environment);
-        RunState = RunStateData{};
-        RunState.LogPath = scratch.log;
+        FreshRunState(scratch);
         WriteBytes(scratch.log, "");
 
         const std::string what = Cp932(row.storeRoot.value_or(L"(none)"));
@@ -192,8 +192,7 @@ TEST(LocateStore, AStoreRootThatIsNoFullPathEndsTheRun) {
     for (const auto& [recorded, full] : rows) {
         SetDefaultIdentityRaw(kIdentity);
         SetStoreRoot(kIdentity, recorded, REG_EXPAND_SZ);
-        RunState = RunStateData{};
-        RunState.LogPath = scratch.log;
+        FreshRunState(scratch);
         if (full) {
             EXPECT_EQ(LocateStore(), StoreOutcome::Found) << Cp932(recorded);
             continue;

@@ -12,6 +12,7 @@
 #include "common/log_lines.h"
 #include "common/text.h"
 #include "platform/failure.h"
+#include "unit/fresh_run_state.h"
 
 using namespace common;
 
@@ -69,9 +70,7 @@ class WindowWatch {
 class ScanStoreTest : public testing::Test {
   protected:
     void SetUp() override {
-        RunState = RunStateData{};
-        RunState.IniPath = scratch.ini;
-        RunState.LogPath = scratch.log;
+        FreshRunState(scratch);
         RunState.LimitSize = 2097152;
         RunState.WarningSize = 1048576;
         RunState.StoreRoot = scratch.store;
