@@ -15,7 +15,8 @@ struct RunFailure;
 // One check of the mail store, from the start line to the end line, and its
 // exit status. A failure of the check itself is shown as the error message
 // and gives kFailed; one before the check could start (the exe's own
-// location) throws platform::RunFailure out of it.
+// location, or the lock that keeps a second copy out) throws
+// platform::RunFailure out of it, for the entry point to show.
 int Main();
 
 // Ends a run with a failure: reports it to the event log, then shows the

@@ -9,7 +9,9 @@
 // A default that could not be stored is used all the same: a log line with
 // the error number follows its value, and RunState.NotStored is set. A number
 // setting that is not a whole number in 32 bits ends the run, as does a
-// profile that a write would damage (see StoreProfileValue).
+// profile saved as UTF-8, before anything is read from it (see
+// RefuseMisreadProfile). A default whose write is refused because it would
+// damage the profile (see StoreProfileValue) is one not stored.
 void LoadSettings();
 
 // A whole number in signed 32 bits: optional spaces, an optional sign, decimal

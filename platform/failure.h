@@ -1,5 +1,8 @@
 // A failing operation ends the run: whoever detects it throws RunFailure,
-// and the entry point shows it and exits. Nothing in between catches it.
+// and Main (or, for a failure before the check starts, the entry point)
+// reports it, shows it and gives the exit status. The warning window catches
+// one only to carry it out of the system's dialog code and throw it again;
+// the event report catches its own so that a lost event changes nothing.
 #pragma once
 
 #include <string>

@@ -6,7 +6,6 @@ enum class ControlKind { Label, Button, CheckBox };
 
 struct ControlLayout {
     int id;
-    const wchar_t* name;
     ControlKind kind;
     const wchar_t* text;  // nullptr: filled when the window opens
     int left, top, width, height;
@@ -34,18 +33,18 @@ constexpr int kClientHeightTwips = 4050;
 constexpr int kTextLineTwips = 165;
 
 inline constexpr ControlLayout kLayout[] = {
-    {lblWarningTitle, L"lblWarningTitle", ControlKind::Label, nullptr, 225, 75, 6240, 390},
-    {cmdClose, L"cmdClose", ControlKind::Button, L"閉じる", 5175, 3450, 1290, 405},
-    {cmdFolderOpen, L"cmdFolderOpen", ControlKind::Button, L"参照", 5850, 2175, 615, 315},
-    {chkNoCheck, L"chkNoCheck", ControlKind::CheckBox,
-     L"次回から この個人用フォルダのサイズチェックを行わない", 225, 3450, 4740, 375},
-    {lblWarningMsg, L"lblWarningMsg", ControlKind::Label, nullptr, 225, 600, 6240, 990},
-    {Label3, L"Label3", ControlKind::Label, L"【フォルダ名】", 225, 1800, 1065, 165},
-    {Label4, L"Label4", ControlKind::Label, L"【保存場所】", 225, 2175, 990, 165},
-    {Label5, L"Label5", ControlKind::Label, L"【ファイルサイズ】", 225, 3075, 1365, 165},
-    {lblFolderName, L"lblFolderName", ControlKind::Label, nullptr, 1425, 1800, 5040, 165},
-    {lblFileName, L"lblFileName", ControlKind::Label, nullptr, 1350, 2175, 4365, 690},
-    {lblFileSize, L"lblFileSize", ControlKind::Label, nullptr, 1725, 3075, 4665, 165},
+    {lblWarningTitle, ControlKind::Label, nullptr, 225, 75, 6240, 390},
+    {cmdClose, ControlKind::Button, L"閉じる", 5175, 3450, 1290, 405},
+    {cmdFolderOpen, ControlKind::Button, L"参照", 5850, 2175, 615, 315},
+    {chkNoCheck, ControlKind::CheckBox, L"次回から この個人用フォルダのサイズチェックを行わない",
+     225, 3450, 4740, 375},
+    {lblWarningMsg, ControlKind::Label, nullptr, 225, 600, 6240, 990},
+    {Label3, ControlKind::Label, L"【フォルダ名】", 225, 1800, 1065, 165},
+    {Label4, ControlKind::Label, L"【保存場所】", 225, 2175, 990, 165},
+    {Label5, ControlKind::Label, L"【ファイルサイズ】", 225, 3075, 1365, 165},
+    {lblFolderName, ControlKind::Label, nullptr, 1425, 1800, 5040, 165},
+    {lblFileName, ControlKind::Label, nullptr, 1350, 2175, 4365, 690},
+    {lblFileSize, ControlKind::Label, nullptr, 1725, 3075, 4665, 165},
 };
 
 // Twips to pixels at the display's dots per inch, rounded to the nearest.
