@@ -1,18 +1,21 @@
-// make bench: times one check of stores of 20, 1,000 and 10,000 folder files
-// against starting a do-nothing exe built the same way, and sets the cost of
-// each further folder file against one line written by the program's own
-// WriteLog (open, append, close). Runs inside Wine, in the bench's own prefix,
-// whose default identity it points at each store in turn.
+// make bench: times one check of a 20-file store against the floor the check
+// cannot go below, a do-nothing exe built the same way plus the 29 log lines
+// such a check writes; and the cost of each further folder file (stores of
+// 1,000 and 10,000) against one line written by the program's own WriteLog
+// (open, append, close). Runs inside Wine, in the bench's own prefix, whose
+// default identity it points at each store in turn.
 //
-// Usage: tarnwick_bench.exe [runs [EXE...]]   (runs: default 11, after a
-// warm-up round). Each further EXE, a build of the program made another way,
-// is timed on the 20-file store beside the build's own, round by round, so
-// that a start-up trick can be weighed against a build without it.
+// Usage: tarnwick_bench.exe [runs [EXE...]]   (runs: rounds of the 20-file
+// phase, default 31, after a warm-up round; the large stores get a third as
+// many). Each further EXE, a build of the program made another way, is timed
+// on the 20-file store beside the build's own, round by round, so that a
+// start-up trick can be weighed against a build without it.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,9 +30,15 @@
 
 namespace {
 
-constexpr double kStartBound = 1.3;    // 20-file check / do-nothing exe
+// Bounds on ratios of lower quartiles (see LowerQuartile). The 20-file check
+// stays within 1.15 of its floor, and the slowed build (about 20 % slower)
+// must fall outside it, or the bench cannot tell a slower program.
+constexpr double kStartBound = 1.15;   // 20-file check / (do-nothing exe + its log lines)
 constexpr double kPerFileBound = 1.5;  // per folder file / one log line
 constexpr int kStoreSizes[] = {20, 1000, 10000};
+// Besides one line per folder file, a check logs its start, five settings,
+// the identity, the store and its end.
+constexpr int kLinesBesideFiles = 9;
 constexpr int kLogLines = 10000;
 const wchar_t kIdentity[] = L"{6C1B5E2A-7D4F-4E8B-9A3C-B3E9C0D1F2A7}";
 
@@ -51,10 +60,22 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> values) {
+// The value below which a quarter of the times fall (linear between the two
+// nearest). The bench judges by it, not by the median: whatever else the
+// host runs can only add to a time, never take from it, so on a busy host
+// the slower half of the runs is as much the host's as the program's, and
+// the median moves with the host's load (1.2 to 2.5 times the do-nothing exe
+// for the same build). The runs in the lowest quarter are the ones that ran
+// undisturbed; the fastest alone is one run, luckier or not than the rest.
+double Quantile(std::vector<double> values, double fraction) {
     std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    const double at = fraction * static_cast<double>(values.size() - 1);
+    const size_t below = static_cast<size_t>(at);
+    if (below + 1 >= values.size()) return values.back();
+    return values[below] + (at - static_cast<double>(below)) * (values[below + 1] - values[below]);
+}
+double LowerQuartile(const std::vector<double>& values) {
+    return Quantile(values, 0.25);
 }
 
 // A folder file's name and the size it is given, in bytes: spread over the
@@ -66,6 +87,11 @@ std::wstring FolderFileName(int i) {
 }
 LONGLONG FolderFileBytes(int i) {
     return (static_cast<LONGLONG>(i) * 7919 % 1000) * 1024 * 1024 + i;
+}
+// A line as the check writes it for a folder file.
+std::wstring FolderFileLine(int i) {
+    return FolderFileName(i) + L"  サイズ：" + std::to_wstring((FolderFileBytes(i) + 1023) / 1024) +
+           L", 警告サイズ以下";
 }
 
 // The folder files, and beside them files that the check lists but skips.
@@ -94,27 +120,24 @@ double RunSeconds(const std::wstring& exe) {
     return seconds;
 }
 
-// The check must have logged every folder file and ended normally: start,
-// five settings, identity, store, one line per file, end.
-void ExpectCompleteLog(const std::wstring& log, int folderFiles) {
+// The check must have logged every folder file and ended normally.
+void ExpectCompleteLog(const std::wstring& exe, int folderFiles) {
+    const std::wstring log = exe.substr(0, exe.size() - 4) + L".log";
     const std::vector<std::wstring> lines = common::LogMessages(common::ReadBytes(log));
-    if (lines.size() != static_cast<size_t>(folderFiles) + 9 || lines.back() != common::EndLine()) {
-        Fail("the check of " + std::to_string(folderFiles) + " folder files logged " +
+    if (lines.size() != static_cast<size_t>(folderFiles + kLinesBesideFiles) ||
+        lines.back() != common::EndLine()) {
+        Fail(Utf8(exe) + ": the check of " + std::to_string(folderFiles) + " folder files logged " +
              std::to_string(lines.size()) + " lines or did not end normally");
     }
 }
 
-// Seconds per line, written the way the check writes its per-file lines.
-double LogLineSeconds(const std::wstring& path) {
-    WriteLog(path, L"Tarnwick 起動", kLogNew);
+// Seconds for `count` lines, written as the check writes its log: the
+// first empties the file, each further one is appended.
+double LogLinesSeconds(const std::wstring& path, int count) {
     const double start = Now();
-    for (int i = 0; i < kLogLines; ++i) {
-        WriteLog(path,
-                 FolderFileName(i) + L"  サイズ：" +
-                     std::to_wstring((FolderFileBytes(i) + 1023) / 1024) + L", 警告サイズ以下",
-                 kLogAppend);
-    }
-    return (Now() - start) / kLogLines;
+    WriteLog(path, L"Tarnwick 起動", kLogNew);
+    for (int i = 1; i < count; ++i) WriteLog(path, FolderFileLine(i), kLogAppend);
+    return Now() - start;
 }
 
 // Each exe runs from a folder of its own, so that each check rewrites a log of
@@ -129,6 +152,14 @@ std::wstring Install(const std::wstring& from, const std::wstring& folder, const
     return exe;
 }
 
+// One of what takes turns in the 20-file phase, and its times.
+struct Entrant {
+    std::string name;
+    std::wstring build;  // for another build of the program: its file name
+    std::function<double()> time;
+    std::vector<double> times;
+};
+
 }  // namespace
 
 namespace common {
@@ -138,7 +169,8 @@ void ReportFailure(const std::string& what) {
 }  // namespace common
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 11;
+    const int runs = argc > 1 ? std::max(4, _wtoi(argv[1])) : 31;
+    const int storeRuns = std::max(3, runs / 3);
     const std::wstring build = common::BuildFolder();
     const std::wstring dir = build + L"bench\\";
     CreateDirectoryW(dir.c_str(), nullptr);
@@ -151,108 +183,116 @@ int wmain(int argc, wchar_t** argv) {
         stores.push_back(folder + L"store\\");
         MakeStore(stores.back(), files);
     }
-    std::vector<std::wstring> others, otherNames;
+    const int checkLines = kStoreSizes[0] + kLinesBesideFiles;
+    const std::wstring linesLog = dir + L"checklines.log";
+
+    // The 20-file phase: the exes and the check's log lines take turns round
+    // by round, each round starting one further along, so that all are timed
+    // under the same conditions and none always just after the same
+    // neighbour.
+    std::vector<Entrant> entrants;
+    entrants.push_back({"do-nothing GUI exe", L"", [&] { return RunSeconds(empty); }, {}});
+    entrants.push_back({std::to_string(checkLines) + " log lines (WriteLog)", L"",
+                        [&] { return LogLinesSeconds(linesLog, checkLines); },
+                        {}});
+    auto addCheck = [&](const std::string& name, const std::wstring& build,
+                        const std::wstring& exe) {
+        entrants.push_back({name, build,
+                            [exe] {
+                                const double seconds = RunSeconds(exe);
+                                ExpectCompleteLog(exe, kStoreSizes[0]);
+                                return seconds;
+                            },
+                            {}});
+    };
+    constexpr size_t kEmpty = 0, kLines = 1, kCheck = 2, kSlowed = 3, kOthers = 4;
+    addCheck("check, 20 folder files", L"", checks[0]);
+    // The program made slower on purpose, by about a fifth: it writes extra
+    // log lines to a file of its own before it checks (bench/slowed.cpp).
+    addCheck("the same, slowed build", L"Tarnwick-slowed.exe",
+             Install(build + L"Tarnwick-slowed.exe", dir + L"slowed\\", L"Tarnwick.exe"));
     for (int i = 2; i < argc; ++i) {
         const std::wstring from = argv[i];
-        const std::wstring folder = dir + L"other" + std::to_wstring(i - 1) + L"\\";
-        others.push_back(Install(from, folder, L"Tarnwick.exe"));
-        otherNames.push_back(from.substr(from.find_last_of(L"\\/") + 1));
+        const std::wstring name = from.substr(from.find_last_of(L"\\/") + 1);
+        addCheck("the same, " + Utf8(name), name,
+                 Install(from, dir + L"other" + std::to_wstring(i - 1) + L"\\", L"Tarnwick.exe"));
     }
-    std::vector<std::vector<double>> otherTimes(others.size());
-
-    // Two phases, each starting with a warm-up round that is not kept. First
-    // the do-nothing exe and the 20-file check, back to back, so that the
-    // ratio of the two compares starts made under the same conditions; then
-    // the large stores and the log lines, whose disk writes would otherwise
-    // still be draining while the short runs are timed.
-    std::vector<double> emptyTimes, logLineTimes;
-    std::vector<std::vector<double>> checkTimes(checks.size());
-    auto timeCheck = [&](size_t c, bool keep) {
-        common::SetIdentity(kIdentity, stores[c]);
-        const double seconds = RunSeconds(checks[c]);
-        ExpectCompleteLog(checks[c].substr(0, checks[c].size() - 4) + L".log", kStoreSizes[c]);
-        if (keep) checkTimes[c].push_back(seconds);
-    };
+    std::vector<std::vector<double>> storeTimes(std::size(kStoreSizes));
+    std::vector<double> logLineTimes;
     try {
-        // The exes take turns at going first, so that none is always timed
-        // just after the same neighbour.
-        const size_t turns = 2 + others.size();
         common::SetIdentity(kIdentity, stores[0]);
         for (int round = 0; round <= runs; ++round) {
-            for (size_t turn = 0; turn < turns; ++turn) {
-                const size_t which = (turn + static_cast<size_t>(round)) % turns;
-                if (which == 0) {
-                    const double seconds = RunSeconds(empty);
-                    if (round > 0) emptyTimes.push_back(seconds);
-                } else if (which == 1) {
-                    timeCheck(0, round > 0);
-                } else {
-                    const size_t o = which - 2;
-                    const double other = RunSeconds(others[o]);
-                    ExpectCompleteLog(others[o].substr(0, others[o].size() - 4) + L".log",
-                                      kStoreSizes[0]);
-                    if (round > 0) otherTimes[o].push_back(other);
-                }
+            for (size_t turn = 0; turn < entrants.size(); ++turn) {
+                Entrant& entrant = entrants[(turn + static_cast<size_t>(round)) % entrants.size()];
+                const double seconds = entrant.time();
+                if (round > 0) entrant.times.push_back(seconds);
             }
         }
-        for (int round = 0; round <= runs; ++round) {
-            for (size_t c = 1; c < checks.size(); ++c) timeCheck(c, round > 0);
-            const double line = LogLineSeconds(dir + L"loglines.log");
-            if (round > 0) logLineTimes.push_back(line);
+        // Then the large stores and the log lines, whose disk writes would
+        // otherwise still be draining while the short runs are timed.
+        for (int round = 0; round <= storeRuns; ++round) {
+            for (size_t c = 1; c < checks.size(); ++c) {
+                common::SetIdentity(kIdentity, stores[c]);
+                const double seconds = RunSeconds(checks[c]);
+                ExpectCompleteLog(checks[c], kStoreSizes[c]);
+                if (round > 0) storeTimes[c].push_back(seconds);
+            }
+            const double lines = LogLinesSeconds(dir + L"loglines.log", kLogLines) / kLogLines;
+            if (round > 0) logLineTimes.push_back(lines);
         }
     } catch (const platform::RunFailure& failure) {
         Fail("WriteLog failed: " + Utf8(failure.context));
     }
+    storeTimes[0] = entrants[kCheck].times;
 
     // Terabytes on paper, if not on disk: nothing else should trip over them.
     for (const std::wstring& store : stores) common::RemoveTree(store);
 
-    const double emptyMs = Median(emptyTimes) * 1e3;
-    std::vector<double> checkMs;
-    for (const auto& times : checkTimes) checkMs.push_back(Median(times) * 1e3);
-    const double lineUs = Median(logLineTimes) * 1e6;
-    const double perFileUs = (checkMs[2] - checkMs[0]) * 1e3 / (kStoreSizes[2] - kStoreSizes[0]);
-    const double startRatio = checkMs[0] / emptyMs;
-    const double perFileRatio = perFileUs / lineUs;
-
     std::printf(
-        "Median (and range) of %d runs after a warm-up round; process wall time\n"
-        "from CreateProcess to exit, taken inside Wine with QueryPerformanceCounter.\n\n",
-        runs);
-    auto row = [](const char* what, const std::vector<double>& seconds, double scale,
+        "Lower quartile (fastest, median, slowest) of %d rounds, and of %d for\n"
+        "the large stores, after a warm-up round; process wall time from\n"
+        "CreateProcess to exit, taken inside Wine with QueryPerformanceCounter.\n\n",
+        runs, storeRuns);
+    auto row = [](const std::string& what, const std::vector<double>& seconds, double scale,
                   const char* unit) {
         const auto [low, high] = std::minmax_element(seconds.begin(), seconds.end());
-        std::printf("  %-38s %8.1f %s  (%.1f to %.1f)\n", what, Median(seconds) * scale, unit,
-                    *low * scale, *high * scale);
+        std::printf("  %-38s %8.1f %s  (%.1f, %.1f, %.1f)\n", what.c_str(),
+                    LowerQuartile(seconds) * scale, unit, *low * scale,
+                    Quantile(seconds, 0.5) * scale, *high * scale);
     };
-    row("do-nothing GUI exe", emptyTimes, 1e3, "ms");
-    for (size_t c = 0; c < checks.size(); ++c) {
-        const std::string what = "check, " + std::to_string(kStoreSizes[c]) + " folder files";
-        row(what.c_str(), checkTimes[c], 1e3, "ms");
-    }
-    for (size_t o = 0; o < others.size(); ++o) {
-        const std::string what = "check, 20 folder files, " + Utf8(otherNames[o]);
-        row(what.c_str(), otherTimes[o], 1e3, "ms");
+    for (const Entrant& entrant : entrants) row(entrant.name, entrant.times, 1e3, "ms");
+    for (size_t c = 1; c < checks.size(); ++c) {
+        row("check, " + std::to_string(kStoreSizes[c]) + " folder files", storeTimes[c], 1e3, "ms");
     }
     row("one log line (WriteLog, 10000 a run)", logLineTimes, 1e6, "us");
+
+    const double floorMs =
+        (LowerQuartile(entrants[kEmpty].times) + LowerQuartile(entrants[kLines].times)) * 1e3;
+    auto ratio = [&](size_t e) { return LowerQuartile(entrants[e].times) * 1e3 / floorMs; };
+    const double perFileUs = (LowerQuartile(storeTimes[2]) - LowerQuartile(storeTimes[0])) * 1e6 /
+                             (kStoreSizes[2] - kStoreSizes[0]);
+    const double lineUs = LowerQuartile(logLineTimes) * 1e6;
+    std::printf("  %-38s %8.1f ms\n", "floor: do-nothing exe + its log lines", floorMs);
     std::printf("  %-38s %8.1f us\n\n", "per folder file, (10000 - 20) / 9980", perFileUs);
+
+    const double startRatio = ratio(kCheck), slowedRatio = ratio(kSlowed);
+    const double perFileRatio = perFileUs / lineUs;
     const bool startOk = startRatio <= kStartBound, perFileOk = perFileRatio <= kPerFileBound;
-    std::printf("  %-38s %8.2f     (at most %.1f)  %s\n", "20-file check / do-nothing exe",
-                startRatio, kStartBound, startOk ? "within bound" : "OUT OF BOUND");
-    std::printf("  %-38s %8.2f     (at most %.1f)  %s\n", "per folder file / log line",
+    const bool slowedCaught = slowedRatio > kStartBound;
+    std::printf("  %-38s %8.2f     (at most %.2f)  %s\n", "20-file check / floor", startRatio,
+                kStartBound, startOk ? "within bound" : "OUT OF BOUND");
+    std::printf("  %-38s %8.2f     (at most %.2f)  %s\n", "slowed build / floor", slowedRatio,
+                kStartBound,
+                slowedCaught ? "out of bound, as it must be"
+                             : "WITHIN BOUND: the bench cannot tell a slower build");
+    std::printf("  %-38s %8.2f     (at most %.2f)  %s\n", "per folder file / log line",
                 perFileRatio, kPerFileBound, perFileOk ? "within bound" : "OUT OF BOUND");
-    // Saved by the build's own exe against each other build, by the medians
-    // and by the fastest runs: on a busy host the times of one exe often
-    // fall in two groups far apart, and the median then shows which group
-    // held the middle run more than the exe's own cost.
-    const double fastestCheck = *std::min_element(checkTimes[0].begin(), checkTimes[0].end());
-    for (size_t o = 0; o < others.size(); ++o) {
-        const double otherMs = Median(otherTimes[o]) * 1e3;
-        const double fastestOther = *std::min_element(otherTimes[o].begin(), otherTimes[o].end());
-        std::printf("  %-38s %+7.1f %% by medians, %+.1f %% by fastest runs (against %s)\n",
-                    "20-file check, saved", (otherMs - checkMs[0]) / otherMs * 100,
-                    (fastestOther - fastestCheck) / fastestOther * 100,
-                    Utf8(otherNames[o]).c_str());
+    // What the build's own exe saves against each other build.
+    for (size_t e = kOthers; e < entrants.size(); ++e) {
+        const double other = LowerQuartile(entrants[e].times);
+        std::printf("  %-38s %+7.1f %%  (against %s)\n", "20-file check, saved",
+                    (other - LowerQuartile(entrants[kCheck].times)) / other * 100,
+                    Utf8(entrants[e].build).c_str());
     }
-    return startOk && perFileOk ? 0 : 1;
+    return startOk && perFileOk && slowedCaught ? 0 : 1;
 }

@@ -15,13 +15,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export WINEPREFIX=$PWD/build/bench-prefix
 source scripts/wine-env.sh
-runs=${1:-11}
+runs=${1:-31}
 # The builds without a start-up trick, then any given on the command line.
 others=("Z:$(realpath build/win64/Tarnwick-window-dlls-at-start.exe | tr / '\\')"
         "Z:$(realpath build/win64/Tarnwick-advapi32-at-start.exe | tr / '\\')")
 for exe in "${@:2}"; do others+=("Z:$(realpath "$exe" | tr / '\\')"); done
 
-for exe in Tarnwick empty_gui tarnwick_bench Tarnwick-window-dlls-at-start Tarnwick-advapi32-at-start; do
+for exe in Tarnwick empty_gui tarnwick_bench Tarnwick-slowed Tarnwick-window-dlls-at-start Tarnwick-advapi32-at-start; do
     [ -f build/win64/$exe.exe ] || { echo "bench: build/win64/$exe.exe missing: run make build" >&2; exit 2; }
 done
 scripts/make-prefix.sh
