@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kExtraLines = 50;
+constexpr int kExtraLines = 60;
 
 bool WriteExtraLines() {
     wchar_t exe[MAX_PATH];

@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export WINEPREFIX=$PWD/build/bench-prefix
 source scripts/wine-env.sh
-runs=${1:-31}
+runs=${1:-121}
 # The builds without a start-up trick, then any given on the command line.
 others=("Z:$(realpath build/win64/Tarnwick-window-dlls-at-start.exe | tr / '\\')"
         "Z:$(realpath build/win64/Tarnwick-advapi32-at-start.exe | tr / '\\')")
