@@ -35,7 +35,7 @@ namespace {
 // Bounds on ratios of the fastest tenths (see FastestTenth). The 20-file
 // check stays well within 1.25 of its floor (1.09 to 1.17 on a busy 2-CPU
 // machine), and the slowed build, about a fifth slower, must fall outside
-// it (1.30 to 1.71), or the bench cannot tell a slower program.
+// it (1.36 to 1.71), or the bench cannot tell a slower program.
 constexpr double kStartBound = 1.25;   // 20-file check / (do-nothing exe + its log lines)
 constexpr double kPerFileBound = 1.5;  // per folder file / one log line
 constexpr int kStoreSizes[] = {20, 1000, 10000};
