@@ -1,6 +1,6 @@
 # make run   builds the program and runs one check of the shipped exe on the sample store
 # make test  builds everything and runs every test, the shipped exe's included
-# make bench measures the check against a do-nothing exe
+# make bench measures the check against its floor (a do-nothing exe and its log lines)
 #
 # Both install what a fresh Debian machine is missing (as root, or via sudo)
 # and create the Wine prefixes under build/.

@@ -35,7 +35,7 @@ namespace {
 // Bounds on ratios of the fastest tenths (see FastestTenth). The 20-file
 // check stays well within 1.25 of its floor (1.09 to 1.17 on a busy 2-CPU
 // machine), and the slowed build, about a fifth slower, must fall outside
-// it (1.36 to 1.71), or the bench cannot tell a slower program.
+// it (1.36 to 1.68), or the bench cannot tell a slower program.
 constexpr double kStartBound = 1.25;   // 20-file check / (do-nothing exe + its log lines)
 constexpr double kPerFileBound = 1.5;  // per folder file / one log line
 constexpr int kStoreSizes[] = {20, 1000, 10000};
@@ -68,7 +68,7 @@ double Now() {
 // runs can only add to a time, never take from it, and on a busy machine it
 // adds in chunks: a do-nothing exe that takes 13 ms undisturbed takes 30 to
 // 45 ms in up to half the runs. Which side of the middle run a chunk falls
-// then depends on the host more than on the exe: over eleven runs of the
+// then depends on the host more than on the exe: over thirteen runs of the
 // same build, the check came out at 0.81 to 1.71 times its floor by
 // medians. A longer exe is caught more often, so a figure is fair between
 // two exes only while it lies among each one's undisturbed runs: the lower

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# make bench: times one check against a do-nothing exe, under Wine, in a
-# prefix of its own (build/bench-prefix) so that its registry identity and
-# files never meet the tests'. Usage: scripts/bench.sh [runs [EXE...]]: each
-# EXE, a 64-bit build of the program made another way, is timed on the
-# 20-file store beside the build's own (see bench/bench_main.cpp).
+# make bench: times one check against its floor (a do-nothing exe and the
+# lines the check logs), under Wine, in a prefix of its own
+# (build/bench-prefix) so that its registry identity and files never meet
+# the tests'. Usage: scripts/bench.sh [runs [EXE...]]: runs are rounds
+# (default 121); each EXE, a 64-bit build of the program made another way,
+# is timed on the 20-file store beside the build's own (see
+# bench/bench_main.cpp).
 #
 # The times are taken inside Wine by a Windows program (tarnwick_bench.exe)
 # that starts each exe with CreateProcess and waits for it, as Explorer or a
