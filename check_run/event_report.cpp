@@ -27,8 +27,9 @@ ReportState Reports;
 bool EventsEnabled() {
     if (!Reports.enabled) {
         // Before the profile path is known (a failure at the very start)
-        // there is no setting to read.
-        const std::wstring text = RunState.IniPath.empty() || RunState.ProfileRefused
+        // there is no setting to read, and nothing is taken from a profile
+        // saved as UTF-8, which Windows would misread.
+        const std::wstring text = RunState.IniPath.empty() || IsMisreadUtf8(RunState.IniPath)
                                       ? std::wstring()
                                       : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
         bool tooLarge = false;

@@ -20,7 +20,6 @@ struct RunStateData {
     std::wstring SizeKbText;          // its size in kilobytes, decimal digits
     bool NoCheckChosen = false;       // set by the window's close button with the box ticked
     bool NotStored = false;           // a default or an exemption could not be stored
-    bool ProfileRefused = false;      // saved as UTF-8: nothing is read from it
     // "No Check" as it stood when the first folder file was looked up in it:
     // each key with its value, read once, so that later faults of the file
     // cannot cost an exemption already there.
