@@ -31,11 +31,14 @@ int Main() {
         // log is this run's.
         return EndWithFailure(failure);
     }
-    return RunState.NotStored ? kNotStored : kChecked;
+    const int status = RunState.NotStored ? kNotStored : kChecked;
+    ReportRunSummary(status);
+    return status;
 }
 
 int EndWithFailure(const platform::RunFailure& failure) {
     ReportFailedRun(failure);
+    ReportRunSummary(kFailed);
     platform::ShowErrorMessage(L"Tarnwick", platform::FailureMessageText(failure));
     return kFailed;
 }

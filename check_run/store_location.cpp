@@ -63,6 +63,7 @@ StoreOutcome LocateStore() {
         return StoreOutcome::NoIdentity;
     }
     WriteLog(RunState.LogPath, L"GUID取得：" + identity, kLogAppend);
+    RunState.Identity = identity;
 
     const std::wstring recorded = ReadText(
         L"Identities\\" + identity + L"\\Software\\Microsoft\\Outlook Express\\5.0", L"Store Root");
@@ -70,15 +71,16 @@ StoreOutcome LocateStore() {
         WriteLog(RunState.LogPath, L"Store Root が見つかりません", kLogAppend);
         return StoreOutcome::NoStoreRoot;
     }
-    RunState.StoreRoot = ExpandStoreReferences(recorded);
+    // Set only once it is a full path: a run that fails here found no store.
+    const std::wstring location = ExpandStoreReferences(recorded);
     // Anything else would be taken from the current drive or folder of the
     // logon process: a folder that nobody named.
-    if (!IsFullPath(RunState.StoreRoot)) {
-        const std::wstring expanded =
-            RunState.StoreRoot == recorded ? L"" : L" (" + RunState.StoreRoot + L")";
+    if (!IsFullPath(location)) {
+        const std::wstring expanded = location == recorded ? L"" : L" (" + location + L")";
         platform::FailWithError(ERROR_BAD_PATHNAME,
                                 L"Store Root が完全なパスではありません：" + recorded + expanded);
     }
+    RunState.StoreRoot = location;
     if (RunState.StoreRoot.back() != L'\\') RunState.StoreRoot += L'\\';
     WriteLog(RunState.LogPath, L"Store Root取得：" + RunState.StoreRoot, kLogAppend);
     return StoreOutcome::Found;

@@ -56,6 +56,11 @@ void ScanStore() {
         const std::int64_t kilobytes =
             KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot, name));
         RunState.SizeKbText = std::to_wstring(kilobytes);
+        ++RunState.FilesChecked;
+        if (kilobytes > RunState.LargestKb) {
+            RunState.LargestKb = kilobytes;
+            RunState.LargestFolder = RunState.FolderName;
+        }
 
         if (kilobytes < RunState.WarningSize) {
             LogFile(name, L", 警告サイズ以下");
@@ -63,6 +68,7 @@ void ScanStore() {
         }
         if (IsExempted(RunState.FolderName)) {
             LogFile(name, L", チェック省略対象");
+            ++RunState.FoldersExempted;
             ReportExemptedFolder();
             continue;
         }
@@ -70,6 +76,7 @@ void ScanStore() {
 
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
+        ++RunState.FoldersWarned;
         if (RunState.NoCheckChosen) RecordChoice();
         ReportWarnedFolder();
     }

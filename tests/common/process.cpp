@@ -69,9 +69,11 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
     if (folder.empty()) folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
     auto variables = options.environment;
     if (options.watchEvents) {
-        // Read when the program starts: the event channel, warnings and
-        // errors, and the DLL loads (which name the exe, and so its thread).
-        variables[L"WINEDEBUG"] = L"warn+eventlog,err+eventlog,+loaddll";
+        // Read when the program starts: the event channel (its traces are
+        // the strings of information events, its warnings and errors those
+        // of warning and error events), and the DLL loads (which name the
+        // exe, and so its thread).
+        variables[L"WINEDEBUG"] = L"+eventlog,+loaddll";
         outputStart_ = ReadBytes(WineOutputPath()).size();
     }
     std::wstring environment;
