@@ -12,20 +12,26 @@
 #include "support/profile_file.h"
 #include "support/run_log.h"
 #include "tarnwick_events.h"
+#include "version.h"
 
 using platform::EventType;
 
 namespace {
 
+// The values of the EventLog setting that mean something: anything else
+// (missing, text, 1) leaves the events on without the summary.
+constexpr std::int32_t kEventsOff = 0, kEventsWithSummary = 2;
+
 struct ReportState {
-    std::optional<bool> enabled;  // read from the profile on the first event
-    bool failed = false;          // a write failed: no more events this run
+    std::optional<std::int32_t> setting;  // read from the profile on first need
+    bool failed = false;                  // a write failed: no more events this run
+    bool summarized = false;
     int folderEvents = 0;
 };
 ReportState Reports;
 
-bool EventsEnabled() {
-    if (!Reports.enabled) {
+std::int32_t EventSetting() {
+    if (!Reports.setting) {
         // Before the profile path is known (a failure at the very start)
         // there is no setting to read, and nothing is taken from a profile
         // saved as UTF-8, which Windows would misread.
@@ -33,10 +39,13 @@ bool EventsEnabled() {
                                       ? std::wstring()
                                       : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
         bool tooLarge = false;
-        const std::optional<std::int32_t> value = ParseWholeNumber(text, &tooLarge);
-        Reports.enabled = !(value && *value == 0);
+        Reports.setting = ParseWholeNumber(text, &tooLarge).value_or(1);
     }
-    return *Reports.enabled;
+    return *Reports.setting;
+}
+
+bool EventsEnabled() {
+    return EventSetting() != kEventsOff;
 }
 
 // Writes the event; on a failure, logs it and stops. Nothing leaves it: the
@@ -120,6 +129,22 @@ void ReportFailedRun(const platform::RunFailure& failure) {
     try {
         Write(EventType::Error, EVENT_RUN_FAILED,
               {std::to_wstring(failure.number), failure.description, failure.context});
+    } catch (...) {
+    }
+}
+
+void ReportRunSummary(int status) {
+    try {
+        if (Reports.summarized || EventSetting() != kEventsWithSummary) return;
+        Reports.summarized = true;
+        // "-" for what was not found, so that every string says something.
+        auto orDash = [](const std::wstring& text) { return text.empty() ? L"-" : text; };
+        Write(EventType::Information, EVENT_RUN_SUMMARY,
+              {orDash(RunState.Identity), orDash(RunState.StoreRoot),
+               std::to_wstring(RunState.FilesChecked), orDash(RunState.LargestFolder),
+               std::to_wstring(RunState.LargestKb < 0 ? 0 : RunState.LargestKb),
+               std::to_wstring(RunState.FoldersWarned), std::to_wstring(RunState.FoldersExempted),
+               std::to_wstring(status), L"" TARNWICK_VERSION_TEXT});
     } catch (...) {
     }
 }

@@ -32,11 +32,14 @@ int Main() {
         // log is this run's.
         return EndWithFailure(failure);
     }
-    return RunState.NotStored ? kNotStored : kChecked;
+    const int status = RunState.NotStored ? kNotStored : kChecked;
+    ReportRunSummary(status);
+    return status;
 }
 
 int EndWithFailure(const platform::RunFailure& failure) {
     ReportFailedRun(failure);
+    ReportRunSummary(kFailed);
     ShowErrorMessage(nullptr, platform::FailureMessageText(failure));
     return kFailed;
 }

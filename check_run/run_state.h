@@ -25,6 +25,14 @@ struct RunStateData {
     // cannot cost an exemption already there.
     bool ExemptionsRead = false;
     std::vector<std::pair<std::wstring, std::wstring>> Exemptions;
+    // What the run found and did, for the summary event: the default
+    // identity (empty when none), and the folder files measured so far.
+    std::wstring Identity;
+    int FilesChecked = 0;
+    std::wstring LargestFolder;  // the first of the largest, without extension
+    std::int64_t LargestKb = -1;
+    int FoldersWarned = 0;    // warning windows shown
+    int FoldersExempted = 0;  // at or above the warning size, exempted
 };
 
 extern RunStateData RunState;

@@ -71,6 +71,11 @@ void ScanStore() {
         const std::int64_t kilobytes =
             KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot, name));
         RunState.SizeKbText = std::to_wstring(kilobytes);
+        ++RunState.FilesChecked;
+        if (kilobytes > RunState.LargestKb) {
+            RunState.LargestKb = kilobytes;
+            RunState.LargestFolder = RunState.FolderName;
+        }
 
         if (kilobytes < RunState.WarningSize) {
             LogFile(name, L", 警告サイズ以下");
@@ -78,6 +83,7 @@ void ScanStore() {
         }
         if (IsExempted(RunState.FolderName)) {
             LogFile(name, L", チェック省略対象");
+            ++RunState.FoldersExempted;
             ReportExemptedFolder();
             continue;
         }
@@ -85,6 +91,7 @@ void ScanStore() {
 
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
+        ++RunState.FoldersWarned;
         if (RunState.NoCheckChosen) RecordChoice();
         ReportWarnedFolder();
     }

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-enum class EventType : unsigned short { Error = 1, Warning = 2 };
+enum class EventType : unsigned short { Error = 1, Warning = 2, Information = 4 };
 
 // Writes one event with its strings (the message's inserts, in order).
 // Returns 0 once the event log took it, or the Windows error code of what
