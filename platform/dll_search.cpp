@@ -10,7 +10,8 @@ namespace platform {
 
 void LimitDllSearchToSystemFolder() {
     // Windows XP SP1 and later: the current folder (a logon script's, a
-    // shortcut's "Start in") is no longer searched.
+    // shortcut's "Start in") is no longer searched. Explorer, started by
+    // the folder button, inherits this; it only narrows its search too.
     SetDllDirectoryW(L"");
     decltype(&::SetDefaultDllDirectories) setDefaultDllDirectories = nullptr;
     if (Bind(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories",
@@ -25,8 +26,9 @@ void LoadSystemDllsByFullPath() {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
-    // The system DLLs that are not KnownDLLs and that user32, comctl32 6 and
-    // the theme load by name on the way to a window or a message box.
+    // System DLLs that are not KnownDLLs on every Windows and that user32,
+    // comctl32 6 and the theme may load by name on the way to a window or a
+    // message box.
     for (const wchar_t* name :
          {L"uxtheme.dll", L"userenv.dll", L"setupapi.dll", L"apphelp.dll", L"propsys.dll",
           L"dwmapi.dll", L"cryptbase.dll", L"oleacc.dll", L"clbcatq.dll", L"version.dll"}) {
