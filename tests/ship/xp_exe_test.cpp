@@ -93,6 +93,8 @@ const std::set<std::string> kLaterFunctions = {
     "KERNEL32.DLL!GetTimeFormatEx",
     "KERNEL32.DLL!LCMapStringEx",
     "KERNEL32.DLL!GetSystemTimePreciseAsFileTime",
+    "KERNEL32.DLL!SetDefaultDllDirectories",  // also 7 and Vista with KB2533623
+    "KERNEL32.DLL!AddDllDirectory",
     "ADVAPI32.DLL!RegGetValueW",
     "ADVAPI32.DLL!RegDeleteTreeW",
     "ADVAPI32.DLL!RegSetKeyValueW",
