@@ -9,6 +9,7 @@
 #include "check_run/run_state.h"
 #include "check_run/settings_load.h"
 #include "platform/event_log.h"
+#include "platform/text.h"
 #include "support/profile_file.h"
 #include "support/run_log.h"
 #include "tarnwick_events.h"
@@ -61,7 +62,7 @@ void Write(EventType type, unsigned long id, std::vector<std::wstring> strings) 
         WriteLog(RunState.LogPath,
                  L"イベントログ書き込み失敗：" +
                      platform::FailureMessageText({error, platform::SystemErrorText(error), L""}) +
-                     L" (イベント ID " + std::to_wstring(id) + L")",
+                     L" (イベント ID " + platform::DecimalText(id) + L")",
                  kLogAppend);
     } catch (...) {
         // Out of memory, or a log that can no longer be written: the run's
@@ -75,7 +76,7 @@ void WriteFolderEvent(EventType type, unsigned long id, std::vector<std::wstring
     if (Reports.folderEvents > kMostFolderEvents) return;
     if (Reports.folderEvents++ == kMostFolderEvents) {
         Write(EventType::Warning, EVENT_FOLDER_EVENTS_LIMITED,
-              {std::to_wstring(kMostFolderEvents), RunState.LogPath});
+              {platform::DecimalText(kMostFolderEvents), RunState.LogPath});
         return;
     }
     Write(type, id, std::move(strings));
@@ -87,9 +88,9 @@ std::vector<std::wstring> FolderStrings() {
     return {RunState.FolderName,
             RunState.StoreRoot,
             RunState.SizeKbText,
-            std::to_wstring(RunState.WarningSize),
-            std::to_wstring(RunState.LimitSize),
-            std::to_wstring(static_cast<std::int64_t>(RunState.LimitSize) - size)};
+            platform::DecimalText(RunState.WarningSize),
+            platform::DecimalText(RunState.LimitSize),
+            platform::DecimalText(static_cast<std::int64_t>(RunState.LimitSize) - size)};
 }
 
 }  // namespace
@@ -119,7 +120,7 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
                               unsigned long error) {
     try {
         WriteFolderEvent(EventType::Error, EVENT_SKIP_NOT_RECORDED,
-                         {folderName, storeRoot, std::to_wstring(error),
+                         {folderName, storeRoot, platform::DecimalText(error),
                           ProfileWriteErrorText(error), RunState.IniPath});
     } catch (...) {
     }
@@ -128,7 +129,7 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
 void ReportFailedRun(const platform::RunFailure& failure) {
     try {
         Write(EventType::Error, EVENT_RUN_FAILED,
-              {std::to_wstring(failure.number), failure.description, failure.context});
+              {platform::DecimalText(failure.number), failure.description, failure.context});
     } catch (...) {
     }
 }
@@ -141,10 +142,11 @@ void ReportRunSummary(int status) {
         auto orDash = [](const std::wstring& text) { return text.empty() ? L"-" : text; };
         Write(EventType::Information, EVENT_RUN_SUMMARY,
               {orDash(RunState.Identity), orDash(RunState.StoreRoot),
-               std::to_wstring(RunState.FilesChecked), orDash(RunState.LargestFolder),
-               std::to_wstring(RunState.LargestKb < 0 ? 0 : RunState.LargestKb),
-               std::to_wstring(RunState.FoldersWarned), std::to_wstring(RunState.FoldersExempted),
-               std::to_wstring(status), L"" TARNWICK_VERSION_TEXT});
+               platform::DecimalText(RunState.FilesChecked), orDash(RunState.LargestFolder),
+               platform::DecimalText(RunState.LargestKb < 0 ? 0 : RunState.LargestKb),
+               platform::DecimalText(RunState.FoldersWarned),
+               platform::DecimalText(RunState.FoldersExempted), platform::DecimalText(status),
+               L"" TARNWICK_VERSION_TEXT});
     } catch (...) {
     }
 }

@@ -6,9 +6,9 @@
 #include "check_run/settings_load.h"
 #include "check_run/store_location.h"
 #include "check_run/store_scan.h"
+#include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/run_lock.h"
-#include "platform/environment.h"
 #include "support/run_log.h"
 
 int Main() {

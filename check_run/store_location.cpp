@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "check_run/run_state.h"
-#include "platform/failure.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "support/registry_value.h"
 #include "support/run_log.h"
 
