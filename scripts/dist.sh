@@ -2,7 +2,7 @@
 # make dist: the release, build/dist/Tarnwick-<version>.zip, holding
 #   Tarnwick.exe  the shipped 32-bit build/win32/Tarnwick.exe, as built
 #   README.txt    the administrator's part of README.md (from "What it does"
-#                 to the event log), UTF-8 with a byte order mark and CR LF
+#                 to the edges), UTF-8 with a byte order mark and CR LF
 #                 line ends, as Notepad on Windows XP reads it
 #   SHA256SUMS    the SHA-256 of both, CR LF (sha256sum -c reads it)
 # and prints the zip's path and SHA-256. The version is the one project() in
@@ -24,10 +24,11 @@ rm -rf "$stage" "$zip"
 mkdir -p "$stage"
 cp "$exe" "$stage/Tarnwick.exe"
 
-# The README's sections from "What it does" up to the one after the event
-# log, without the picture (a link to a file the zip does not hold).
+# The README's sections for the administrator, from "What it does" up to
+# "Building and testing", without the picture (a link to a file the zip does
+# not hold).
 first='## What it does'
-after='## Behaviour at the edges'
+after='## Building and testing'
 grep -qx "$first" README.md && grep -qx "$after" README.md ||
     { echo "dist: README.md no longer has the lines '$first' and '$after'" >&2; exit 1; }
 {
