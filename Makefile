@@ -1,17 +1,19 @@
 # make run   builds the program and runs one check of the shipped exe on the sample store
 # make test  builds everything and runs every test, the shipped exe's included
 # make bench measures the check against its floor (a do-nothing exe and its log lines)
+# make dist  the release: build/dist/Tarnwick-<version>.zip, once the shipped
+#            exe has passed its file checks and its own suite
 #
-# Both install what a fresh Debian machine is missing (as root, or via sudo)
+# Each installs what a fresh Debian machine is missing (as root, or via sudo)
 # and create the Wine prefixes under build/.
 
 SHELL := /bin/bash
 PACKAGES := cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest \
             wine wine64 fonts-wine xvfb imagemagick fonts-ipafont-gothic locales \
-            qemu-user gcc
+            qemu-user gcc zip
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: all deps locale build test run bench format clean
+.PHONY: all deps locale build test run bench dist format clean
 
 all: build
 
@@ -50,6 +52,11 @@ run: build
 
 bench: build
 	scripts/bench.sh
+
+# The exe in the zip is the one these tests have just passed.
+dist: build
+	scripts/run-tests.sh -R '^(ShippedExe|shipped32)\.'
+	scripts/dist.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include "check_run/main.h"
+#include "platform/dll_search.h"
 #include "platform/failure.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before any DLL is loaded by name: none may come from the exe's folder.
+    platform::LimitDllSearchToSystemFolder();
     try {
         return Main();
     } catch (const platform::RunFailure& failure) {

@@ -1,6 +1,7 @@
 #include "check_run/error_message.h"
 
 #include "check_run/run_state.h"
+#include "platform/text.h"
 #include "platform/user_interface.h"
 #include "support/run_log.h"
 
@@ -9,7 +10,7 @@ void ShowErrorMessage(HWND owner, const std::wstring& text) {
     if (error == ERROR_SUCCESS || RunState.LogPath.empty()) return;
     try {
         WriteLog(RunState.LogPath,
-                 L"エラーメッセージを表示できません：エラー番号 " + std::to_wstring(error),
+                 L"エラーメッセージを表示できません：エラー番号 " + platform::DecimalText(error),
                  kLogAppend);
     } catch (...) {
         // The failure being reported is the log's own (or memory): nothing

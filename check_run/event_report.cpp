@@ -9,33 +9,44 @@
 #include "check_run/run_state.h"
 #include "check_run/settings_load.h"
 #include "platform/event_log.h"
+#include "platform/text.h"
 #include "support/profile_file.h"
 #include "support/run_log.h"
 #include "tarnwick_events.h"
+#include "version.h"
 
 using platform::EventType;
 
 namespace {
 
+// The values of the EventLog setting that mean something: anything else
+// (missing, text, 1) leaves the events on without the summary.
+constexpr std::int32_t kEventsOff = 0, kEventsWithSummary = 2;
+
 struct ReportState {
-    std::optional<bool> enabled;  // read from the profile on the first event
-    bool failed = false;          // a write failed: no more events this run
+    std::optional<std::int32_t> setting;  // read from the profile on first need
+    bool failed = false;                  // a write failed: no more events this run
+    bool summarized = false;
     int folderEvents = 0;
 };
 ReportState Reports;
 
-bool EventsEnabled() {
-    if (!Reports.enabled) {
+std::int32_t EventSetting() {
+    if (!Reports.setting) {
         // Before the profile path is known (a failure at the very start)
-        // there is no setting to read.
-        const std::wstring text = RunState.IniPath.empty() || RunState.ProfileRefused
+        // there is no setting to read, and nothing is taken from a profile
+        // saved as UTF-8, which Windows would misread.
+        const std::wstring text = RunState.IniPath.empty() || IsMisreadUtf8(RunState.IniPath)
                                       ? std::wstring()
                                       : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
         bool tooLarge = false;
-        const std::optional<std::int32_t> value = ParseWholeNumber(text, &tooLarge);
-        Reports.enabled = !(value && *value == 0);
+        Reports.setting = ParseWholeNumber(text, &tooLarge).value_or(1);
     }
-    return *Reports.enabled;
+    return *Reports.setting;
+}
+
+bool EventsEnabled() {
+    return EventSetting() != kEventsOff;
 }
 
 // Writes the event; on a failure, logs it and stops. Nothing leaves it: the
@@ -51,7 +62,7 @@ void Write(EventType type, unsigned long id, std::vector<std::wstring> strings) 
         WriteLog(RunState.LogPath,
                  L"イベントログ書き込み失敗：" +
                      platform::FailureMessageText({error, platform::SystemErrorText(error), L""}) +
-                     L" (イベント ID " + std::to_wstring(id) + L")",
+                     L" (イベント ID " + platform::DecimalText(id) + L")",
                  kLogAppend);
     } catch (...) {
         // Out of memory, or a log that can no longer be written: the run's
@@ -65,7 +76,7 @@ void WriteFolderEvent(EventType type, unsigned long id, std::vector<std::wstring
     if (Reports.folderEvents > kMostFolderEvents) return;
     if (Reports.folderEvents++ == kMostFolderEvents) {
         Write(EventType::Warning, EVENT_FOLDER_EVENTS_LIMITED,
-              {std::to_wstring(kMostFolderEvents), RunState.LogPath});
+              {platform::DecimalText(kMostFolderEvents), RunState.LogPath});
         return;
     }
     Write(type, id, std::move(strings));
@@ -77,9 +88,9 @@ std::vector<std::wstring> FolderStrings() {
     return {RunState.FolderName,
             RunState.StoreRoot,
             RunState.SizeKbText,
-            std::to_wstring(RunState.WarningSize),
-            std::to_wstring(RunState.LimitSize),
-            std::to_wstring(static_cast<std::int64_t>(RunState.LimitSize) - size)};
+            platform::DecimalText(RunState.WarningSize),
+            platform::DecimalText(RunState.LimitSize),
+            platform::DecimalText(static_cast<std::int64_t>(RunState.LimitSize) - size)};
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
                               unsigned long error) {
     try {
         WriteFolderEvent(EventType::Error, EVENT_SKIP_NOT_RECORDED,
-                         {folderName, storeRoot, std::to_wstring(error),
+                         {folderName, storeRoot, platform::DecimalText(error),
                           ProfileWriteErrorText(error), RunState.IniPath});
     } catch (...) {
     }
@@ -118,7 +129,24 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
 void ReportFailedRun(const platform::RunFailure& failure) {
     try {
         Write(EventType::Error, EVENT_RUN_FAILED,
-              {std::to_wstring(failure.number), failure.description, failure.context});
+              {platform::DecimalText(failure.number), failure.description, failure.context});
+    } catch (...) {
+    }
+}
+
+void ReportRunSummary(int status) {
+    try {
+        if (Reports.summarized || EventSetting() != kEventsWithSummary) return;
+        Reports.summarized = true;
+        // "-" for what was not found, so that every string says something.
+        auto orDash = [](const std::wstring& text) { return text.empty() ? L"-" : text; };
+        Write(EventType::Information, EVENT_RUN_SUMMARY,
+              {orDash(RunState.Identity), orDash(RunState.StoreRoot),
+               platform::DecimalText(RunState.FilesChecked), orDash(RunState.LargestFolder),
+               platform::DecimalText(RunState.LargestKb < 0 ? 0 : RunState.LargestKb),
+               platform::DecimalText(RunState.FoldersWarned),
+               platform::DecimalText(RunState.FoldersExempted), platform::DecimalText(status),
+               L"" TARNWICK_VERSION_TEXT});
     } catch (...) {
     }
 }

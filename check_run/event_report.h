@@ -5,8 +5,9 @@
 //
 // None of these throws or changes the run: a failure to write an event is
 // logged once ("イベントログ書き込み失敗：...") and no further event is tried
-// in that run. "EventLog=0" in the main profile section turns events off; the
-// key is read, only when there is an event to write, and never written.
+// in that run. "EventLog=0" in the main profile section turns events off, and
+// "EventLog=2" adds a summary at the end of every run; the key is read once,
+// when there is an event to write or the run ends, and never written.
 #pragma once
 
 #include <string>
@@ -36,3 +37,9 @@ void ReportExemptionNotStored(const std::wstring& folderName, const std::wstring
 // A run that ends with the error message; written before the message is
 // shown, which may wait long for the user.
 void ReportFailedRun(const platform::RunFailure& failure);
+
+// With "EventLog=2": the summary of a run that has ended with `status` (an
+// ExitStatus), from RunState: the identity and store found, the folder files
+// measured, the largest of them, the folders warned about and exempted, the
+// status and the program's version. At most one a run.
+void ReportRunSummary(int status);

@@ -6,9 +6,9 @@
 #include "check_run/settings_load.h"
 #include "check_run/store_location.h"
 #include "check_run/store_scan.h"
+#include "platform/environment.h"
 #include "platform/failure.h"
 #include "platform/run_lock.h"
-#include "platform/environment.h"
 #include "support/run_log.h"
 
 int Main() {
@@ -32,11 +32,14 @@ int Main() {
         // log is this run's.
         return EndWithFailure(failure);
     }
-    return RunState.NotStored ? kNotStored : kChecked;
+    const int status = RunState.NotStored ? kNotStored : kChecked;
+    ReportRunSummary(status);
+    return status;
 }
 
 int EndWithFailure(const platform::RunFailure& failure) {
     ReportFailedRun(failure);
+    ReportRunSummary(kFailed);
     ShowErrorMessage(nullptr, platform::FailureMessageText(failure));
     return kFailed;
 }

@@ -21,8 +21,6 @@ std::wstring ProfileWriteErrorText(unsigned long error) {
 
 void RefuseMisreadProfile() {
     if (!IsMisreadUtf8(RunState.IniPath)) return;
-    // Nothing of it is taken, not even by the report of this failure.
-    RunState.ProfileRefused = true;
     throw platform::RunFailure{
         kProfileNotAnsi,
         L"設定ファイルが UTF-8 で保存されているため、Windows では正しく読めません。"

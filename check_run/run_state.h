@@ -20,12 +20,19 @@ struct RunStateData {
     std::wstring SizeKbText;          // its size in kilobytes, decimal digits
     bool NoCheckChosen = false;       // set by the window's close button with the box ticked
     bool NotStored = false;           // a default or an exemption could not be stored
-    bool ProfileRefused = false;      // saved as UTF-8: nothing is read from it
     // "No Check" as it stood when the first folder file was looked up in it:
     // each key with its value, read once, so that later faults of the file
     // cannot cost an exemption already there.
     bool ExemptionsRead = false;
     std::vector<std::pair<std::wstring, std::wstring>> Exemptions;
+    // What the run found and did, for the summary event: the default
+    // identity (empty when none), and the folder files measured so far.
+    std::wstring Identity;
+    int FilesChecked = 0;
+    std::wstring LargestFolder;  // the first of the largest, without extension
+    std::int64_t LargestKb = -1;
+    int FoldersWarned = 0;    // warning windows shown
+    int FoldersExempted = 0;  // at or above the warning size, exempted
 };
 
 extern RunStateData RunState;

@@ -5,6 +5,7 @@
 #include "check_run/profile_write.h"
 #include "check_run/run_state.h"
 #include "platform/failure.h"
+#include "platform/text.h"
 #include "support/profile_file.h"
 #include "support/run_log.h"
 
@@ -51,7 +52,7 @@ void StoreDefault(const wchar_t* section, const wchar_t* key, const std::wstring
     RunState.NotStored = true;
     WriteLog(RunState.LogPath,
              L"既定値を保存できません：[" + std::wstring(section) + L"] " + key + L" エラー番号 " +
-                 std::to_wstring(error),
+                 platform::DecimalText(error),
              kLogAppend);
 }
 
@@ -60,7 +61,8 @@ std::int32_t LoadNumber(const wchar_t* section, const wchar_t* key, std::int32_t
     // Whole: a number cut to the reader's length could pass for another.
     const std::wstring text = ReadIniValue(RunState.IniPath, section, key);
     if (text.empty()) {
-        StoreDefault(section, key, std::to_wstring(fallback), label + std::to_wstring(fallback));
+        StoreDefault(section, key, platform::DecimalText(fallback),
+                     label + platform::DecimalText(fallback));
         return fallback;
     }
     bool tooLarge = false;
@@ -78,7 +80,7 @@ std::int32_t LoadNumber(const wchar_t* section, const wchar_t* key, std::int32_t
         }
         throw platform::RunFailure{platform::kNotANumber, L"設定値が整数ではありません。", context};
     }
-    WriteLog(RunState.LogPath, label + std::to_wstring(*parsed), kLogAppend);
+    WriteLog(RunState.LogPath, label + platform::DecimalText(*parsed), kLogAppend);
     return *parsed;
 }
 

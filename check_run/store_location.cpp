@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "check_run/run_state.h"
-#include "platform/failure.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "support/registry_value.h"
 #include "support/run_log.h"
 
@@ -63,6 +63,7 @@ StoreOutcome LocateStore() {
         return StoreOutcome::NoIdentity;
     }
     WriteLog(RunState.LogPath, L"GUID取得：" + identity, kLogAppend);
+    RunState.Identity = identity;
 
     const std::wstring recorded = ReadText(
         L"Identities\\" + identity + L"\\Software\\Microsoft\\Outlook Express\\5.0", L"Store Root");
@@ -71,17 +72,18 @@ StoreOutcome LocateStore() {
         return StoreOutcome::NoStoreRoot;
     }
     const std::wstring expanded = ExpandStoreReferences(recorded);
-    RunState.StoreRoot = expanded;
-    if (RunState.StoreRoot.empty() || RunState.StoreRoot.back() != L'\\')
-        RunState.StoreRoot += L'\\';
+    std::wstring location = expanded;
+    if (location.empty() || location.back() != L'\\') location += L'\\';
     // Judged with the final backslash, so that a drive's root recorded as
     // "D:" is the full path "D:\". Anything else would be taken from the
     // current drive or folder of the logon process: a folder nobody named.
-    if (!IsFullPath(RunState.StoreRoot)) {
+    if (!IsFullPath(location)) {
         const std::wstring shown = expanded == recorded ? L"" : L" (" + expanded + L")";
         platform::FailWithError(ERROR_BAD_PATHNAME,
                                 L"Store Root が完全なパスではありません：" + recorded + shown);
     }
+    // Set only once it is a full path: a run that fails here found no store.
+    RunState.StoreRoot = location;
     WriteLog(RunState.LogPath, L"Store Root取得：" + RunState.StoreRoot, kLogAppend);
     return StoreOutcome::Found;
 }

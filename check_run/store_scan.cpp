@@ -12,6 +12,7 @@
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "platform/folder_listing.h"
+#include "platform/text.h"
 #include "support/run_log.h"
 #include "warning_window/warning_window.h"
 
@@ -49,7 +50,8 @@ void RecordChoice() {
     RunState.NotStored = true;
     ReportExemptionNotStored(RunState.FolderName, RunState.StoreRoot, error);
     WriteLog(RunState.LogPath,
-             L"チェック省略を保存できません：エラー番号 " + std::to_wstring(error), kLogAppend);
+             L"チェック省略を保存できません：エラー番号 " + platform::DecimalText(error),
+             kLogAppend);
     ShowErrorMessage(
         nullptr,
         platform::FailureMessageText(
@@ -70,7 +72,12 @@ void ScanStore() {
 
         const std::int64_t kilobytes =
             KilobytesRoundedUp(platform::FileLength(RunState.StoreRoot, name));
-        RunState.SizeKbText = std::to_wstring(kilobytes);
+        RunState.SizeKbText = platform::DecimalText(kilobytes);
+        ++RunState.FilesChecked;
+        if (kilobytes > RunState.LargestKb) {
+            RunState.LargestKb = kilobytes;
+            RunState.LargestFolder = RunState.FolderName;
+        }
 
         if (kilobytes < RunState.WarningSize) {
             LogFile(name, L", 警告サイズ以下");
@@ -78,6 +85,7 @@ void ScanStore() {
         }
         if (IsExempted(RunState.FolderName)) {
             LogFile(name, L", チェック省略対象");
+            ++RunState.FoldersExempted;
             ReportExemptedFolder();
             continue;
         }
@@ -85,6 +93,7 @@ void ScanStore() {
 
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
+        ++RunState.FoldersWarned;
         if (RunState.NoCheckChosen) RecordChoice();
         ReportWarnedFolder();
     }

@@ -44,6 +44,13 @@ const EventLogApi& Api() {
 
 }  // namespace
 
+std::wstring EventString(const std::wstring& text) {
+    if (text.size() <= kMostEventStringChars) return text;
+    std::size_t kept = kMostEventStringChars - 1;
+    if (IS_HIGH_SURROGATE(text[kept - 1])) --kept;
+    return text.substr(0, kept) + L'\u2026';
+}
+
 unsigned long WriteEvent(EventType type, unsigned long id,
                          const std::vector<std::wstring>& strings) {
     const EventLogApi& api = Api();
@@ -52,8 +59,10 @@ unsigned long WriteEvent(EventType type, unsigned long id,
     // same, without the texts of the message table.
     const HANDLE source = api.RegisterEventSourceW(nullptr, L"Tarnwick");
     if (source == nullptr) return LastErrorOr(ERROR_GEN_FAILURE);
+    std::vector<std::wstring> fitted;
+    for (const std::wstring& text : strings) fitted.push_back(EventString(text));
     std::vector<LPCWSTR> inserts;
-    for (const std::wstring& text : strings) inserts.push_back(text.c_str());
+    for (const std::wstring& text : fitted) inserts.push_back(text.c_str());
     const BOOL written =
         api.ReportEventW(source, static_cast<WORD>(type), 0, id, nullptr,
                          static_cast<WORD>(inserts.size()), 0, inserts.data(), nullptr);

@@ -1,4 +1,5 @@
 #include "platform/failure.h"
+#include "platform/text.h"
 
 #include <windows.h>
 
@@ -38,7 +39,7 @@ std::wstring RightsHint(unsigned long error) {
 
 std::wstring FailureMessageText(const RunFailure& failure) {
     std::wstring text =
-        L"エラー番号 " + std::to_wstring(failure.number) + L"：" + failure.description;
+        L"エラー番号 " + platform::DecimalText(failure.number) + L"：" + failure.description;
     if (!failure.context.empty()) text += L"\r\n\r\n" + failure.context;
     return text;
 }

@@ -3,11 +3,43 @@
 #include <cstdint>
 
 #include "platform/failure.h"
+#include "platform/scoped.h"
 #include "platform/text.h"
 
 namespace platform {
 
 namespace {
+
+// The value's last `digits` hexadecimal digits, in capitals.
+void AppendHex(std::uint64_t value, int digits, std::wstring* text) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        *text += L"0123456789ABCDEF"[(value >> shift) & 0xF];
+    }
+}
+
+// The folder itself, as Windows tells files apart: its volume's serial
+// number and its file ID. The same folder reached by another path (a mapped
+// drive and its UNC path, a drive letter made by subst) gives the same.
+// Empty when they cannot be read, or the file system has no file IDs.
+std::wstring FolderIdentity(const std::wstring& folder) {
+    // FILE_FLAG_BACKUP_SEMANTICS opens a folder; reading its attributes is
+    // the only right needed.
+    const ScopedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info) ||
+        (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
+        return {};
+    }
+    // No path starts like this, so the two kinds of key never meet.
+    std::wstring identity = L"*";
+    AppendHex(info.dwVolumeSerialNumber, 8, &identity);
+    AppendHex(info.nFileIndexHigh, 8, &identity);
+    AppendHex(info.nFileIndexLow, 8, &identity);
+    return identity;
+}
 
 // The long form of a folder given by its short (8.3) name. Short names made
 // by Windows carry a tilde; the look-up walks every folder of the path, which
@@ -35,16 +67,19 @@ std::wstring LockName(const std::wstring& key) {
         }
     }
     std::wstring name = L"Local\\Tarnwick-";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
-    }
+    AppendHex(hash, 16, &name);
     return name;
 }
 
 }  // namespace
 
 RunLock::RunLock(const std::wstring& folder, const std::wstring& name) {
-    const std::wstring key = UpperCase(LongForm(folder) + L"\\" + name);
+    // The exe's name is part of the key: "Check.exe" beside "Tarnwick.exe"
+    // has files of its own and runs its own check. Only when the folder
+    // cannot be identified is it named by its path.
+    std::wstring place = FolderIdentity(folder);
+    if (place.empty()) place = LongForm(folder);
+    const std::wstring key = UpperCase(place + L"\\" + name);
     mutex_ = CreateMutexW(nullptr, FALSE, LockName(key).c_str());
     if (mutex_ == nullptr) {
         // Another user's run made it: that run has the files.

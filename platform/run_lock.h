@@ -8,8 +8,11 @@
 namespace platform {
 
 // A lock named after the files "folder\name.*", held from its making to its
-// end by at most one process of the session. The folder's letter case and
-// short (8.3) name do not matter: "C:\TARNWI~1" and "c:\tarnwick" are one lock.
+// end by at most one process of the session. The folder is known by its
+// volume serial number and file ID, so that every path to it (a mapped
+// drive and its UNC path, a subst drive, another letter case, a short 8.3
+// name) is one lock. Where those cannot be read, by its path: letter case
+// and short name still do not matter there.
 class RunLock {
   public:
     RunLock(const std::wstring& folder, const std::wstring& name);

@@ -24,6 +24,20 @@ std::wstring FromAnsi(const std::string& text) {
     return result;
 }
 
+std::wstring DecimalText(long long number) {
+    // The magnitude as unsigned, so that the lowest value has one too.
+    unsigned long long magnitude = number < 0 ? 0 - static_cast<unsigned long long>(number)
+                                              : static_cast<unsigned long long>(number);
+    wchar_t digits[24];
+    wchar_t* at = digits + 24;
+    do {
+        *--at = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (number < 0) *--at = L'-';
+    return std::wstring(at, digits + 24);
+}
+
 bool FitsAnsi(const std::wstring& text) {
     return FromAnsi(ToAnsi(text)) == text;
 }

@@ -9,6 +9,11 @@ namespace platform {
 std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
 
+// A whole number in decimal digits, with a minus sign when negative. Written
+// here rather than taken from std::to_wstring, whose formatting library
+// would add a tenth to the size of the exe.
+std::wstring DecimalText(long long number);
+
 // True when the text survives a trip through the ANSI code page unchanged.
 bool FitsAnsi(const std::wstring& text);
 

@@ -9,19 +9,18 @@
 #include "check_run/error_message.h"
 #include "check_run/exemption.h"
 #include "check_run/run_state.h"
-#include "platform/failure.h"
-#include "platform/scoped.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "platform/process_start.h"
+#include "platform/scoped.h"
+#include "platform/text.h"
 #include "platform/user_interface.h"
 #include "warning_window/layout.h"
 
 std::wstring FormatGrouped(std::int64_t number) {
     const bool negative = number < 0;
-    // Work on the magnitude as unsigned so the lowest value has one too.
-    std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(number) : static_cast<std::uint64_t>(number);
-    std::wstring digits = std::to_wstring(magnitude);
+    std::wstring digits = platform::DecimalText(number);
+    if (negative) digits.erase(0, 1);
     std::wstring grouped;
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) grouped += L',';

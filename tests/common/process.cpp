@@ -70,10 +70,11 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
     if (folder.empty()) folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
     auto variables = options.environment;
     if (options.watchEvents) {
-        // Read when the program starts: the event channel, warnings and
-        // errors, the DLL loads (which name the exe, and so its thread), and
-        // the calls that prepare and show windows (RelayInclude limits the
-        // relay channel to those).
+        // Read when the program starts: the event channel (its traces are
+        // the strings of information events, its warnings and errors those
+        // of warning and error events), the DLL loads (which name the exe,
+        // and so its thread), and the calls that prepare and show windows
+        // (RelayInclude limits the relay channel to those).
         static bool relayLimited = false;
         if (!relayLimited) {
             const wchar_t calls[] =
@@ -83,7 +84,7 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
             SetUserValue(L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, calls, sizeof calls);
             relayLimited = true;
         }
-        variables[L"WINEDEBUG"] = L"warn+eventlog,err+eventlog,+loaddll,+relay";
+        variables[L"WINEDEBUG"] = L"+eventlog,+loaddll,+relay";
         outputStart_ = ReadBytes(WineOutputPath()).size();
     }
     std::wstring environment;

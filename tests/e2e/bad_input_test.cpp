@@ -545,9 +545,59 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 // code page 932 (NEC and IBM codes too),        written as usual, every other character kept
 //   UTF-16 with its mark
 // a second copy while a check runs (the same    exit 3, nothing shown, log and profile left
-//   exe by another spelling, or both at once)     to the running check
+//   exe in capitals or through another drive      to the running check; a Check.exe beside
+//   letter linked to its folder, or both at       it runs its own check meanwhile
+//   once)
 
 namespace {
+
+// A drive letter linked to `folder` in the prefix's dosdevices for as long as
+// this lives, as `subst` makes one on Windows: another path to that folder.
+// Wine starts `ln` without a handle to wait on, so the link itself is awaited.
+class LinkedDrive {
+  public:
+    explicit LinkedDrive(const std::wstring& folder) {
+        wchar_t prefix[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+        const DWORD used = GetLogicalDrives();
+        for (wchar_t letter = L'T'; letter <= L'Y' && root_.empty(); ++letter) {
+            if ((used & (1u << (letter - L'A'))) != 0) continue;
+            root_ = std::wstring(1, letter) + L":\\";
+            link_ =
+                std::wstring(prefix) + L"/dosdevices/" + static_cast<wchar_t>(letter + 32) + L":";
+        }
+        const std::string target = LinuxPath(folder);
+        EXPECT_FALSE(prefix[0] == L'\0' || root_.empty() || target.empty()) << "no drive to link";
+        StartLinuxProgram("/bin/ln", L"ln -s \"" + Utf16(target) + L"\" \"" + link_ + L"\"");
+        EXPECT_TRUE(WaitUntil([&] { return Linked(); }, 10000)) << "no drive " << Utf8(root_);
+    }
+    ~LinkedDrive() {
+        StartLinuxProgram("/bin/rm", L"rm -f \"" + link_ + L"\"");
+        EXPECT_TRUE(WaitUntil([&] { return !Linked(); }, 10000))
+            << "drive " << Utf8(root_) << " left";
+    }
+    LinkedDrive(const LinkedDrive&) = delete;
+    LinkedDrive& operator=(const LinkedDrive&) = delete;
+    const std::wstring& root() const { return root_; }
+
+  private:
+    bool Linked() const { return GetFileAttributesW(root_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::wstring root_, link_;
+};
+
+// The folder as Windows tells files apart: volume serial number, file ID;
+// empty when they cannot be read.
+std::string FolderIdentity(const std::wstring& folder) {
+    HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool read = GetFileInformationByHandle(handle, &info) != FALSE;
+    CloseHandle(handle);
+    if (!read) return "";
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) +
+           ":" + std::to_string(info.nFileIndexLow);
+}
 
 // `chattr +i` on a file for as long as this lives: as root, Wine ignores the
 // read-only attribute and chmod, but not this. Wine starts a Linux program
@@ -785,14 +835,26 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
 
 // Two starts of the same check at once. The second finds the first
 // under way and leaves everything to it: nothing shown, nothing written.
+// Another exe in the same folder has files of its own and its own check.
 TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
     for (const bool together : {false, true}) {
         SCOPED_TRACE(together ? "both started at once" : "started while a warning is open");
         Scratch scratch = StoreCase(together ? L"prof_two_at_once" : L"prof_two_later", "1");
         MakeFile(scratch.store + L"Outbox.dbx", 2048);
-        // The same exe by another spelling of its path is the same check.
+        // The same exe by another path is the same check: its path in
+        // capitals, or through another drive letter linked to its folder.
         std::wstring otherSpelling = scratch.exe;
         CharUpperW(otherSpelling.data());
+        std::optional<LinkedDrive> drive;
+        if (!together) {
+            drive.emplace(scratch.dir);
+            otherSpelling = drive->root() + L"Tarnwick.exe";
+            // Windows gives both paths one volume serial number and file
+            // ID; so must Wine, for this case to mean anything.
+            const std::string identity = FolderIdentity(scratch.dir);
+            ASSERT_FALSE(identity.empty());
+            ASSERT_EQ(FolderIdentity(drive->root()), identity);
+        }
         e2e::Run first(scratch.exe);
         std::optional<e2e::Run> second;
         e2e::Run* running = &first;
@@ -817,6 +879,15 @@ TEST(ProfileWrite, ASecondCopyLeavesTheRunningCheckAlone) {
         if (!together) {
             EXPECT_EQ(scratch.LogBytes(), logBefore);
             EXPECT_EQ(scratch.IniBytes(), iniBefore);
+            const std::wstring check = scratch.dir + L"Check.exe";
+            ASSERT_TRUE(CopyFileW(scratch.exe.c_str(), check.c_str(), FALSE));
+            WriteBytes(scratch.dir + L"Check.ini", iniBefore);
+            e2e::Run own(check);
+            const Outcome ownOutcome = Finish(own);
+            EXPECT_EQ(ownOutcome.exitCode, 0u);
+            EXPECT_EQ(ownOutcome.warnings, 1);
+            const auto ownLog = LogMessages(ReadBytes(scratch.dir + L"Check.log"));
+            EXPECT_TRUE(!ownLog.empty() && ownLog.back() == EndLine());
         }
         const Outcome won = Finish(*running, TickAndClose);
         ExpectNormalEnd(won, scratch);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/stand_in.h"
 #include "harness.h"
 #include "platform/failure.h"
 
@@ -34,9 +35,11 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     Scratch scratch(L"bad_limit");
     ClearIdentities();
     scratch.WriteIni("[Tarnwick]\r\nLimitSize=abc\r\n");
+    const PlantedUxtheme planted(scratch.dir);  // as for the warning window
     RunOptions watch;
     watch.watchEvents = true;
     Outcome outcome = RunToEnd(scratch, watch);
+    EXPECT_EQ(planted.Loads(), L"");
     ExpectFailure(outcome, scratch, {platform::kNotANumber});
     ASSERT_EQ(outcome.errors.size(), 1u);
     EXPECT_NE(outcome.errors[0].find(L"LimitSize=abc"), std::wstring::npos);

@@ -50,7 +50,7 @@ std::string ProfileBytes(const ProfileValues& values = {});
 // "advapi" line, each string on an "eventlog" line (non-ASCII escaped, which
 // is undone here; a string Wine cut short ends in "...").
 struct Event {
-    unsigned type = 0;  // 1 error, 2 warning
+    unsigned type = 0;  // 1 error, 2 warning, 4 information
     unsigned long id = 0;
     std::vector<std::wstring> strings;
     friend bool operator==(const Event&, const Event&) = default;
@@ -58,8 +58,8 @@ struct Event {
 void PrintTo(const Event& event, std::ostream* out);
 
 // The event log. Types and IDs as the README lists them.
-constexpr unsigned kErrorEvent = 1, kWarningEvent = 2;
-constexpr unsigned long kWarnedEvent = 1001, kWarnedAndSkippedEvent = 1002,
+constexpr unsigned kErrorEvent = 1, kWarningEvent = 2, kInformationEvent = 4;
+constexpr unsigned long kRunSummaryEvent = 1000, kWarnedEvent = 1001, kWarnedAndSkippedEvent = 1002,
                         kSkippedLargeEvent = 1003, kSkippedAtLimitEvent = 1004,
                         kRunFailedEvent = 1005, kSkipNotRecordedEvent = 1006,
                         kEventsLimitedEvent = 1007;

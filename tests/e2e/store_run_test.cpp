@@ -348,3 +348,55 @@ TEST(EventLog, ExemptedFoldersAreReportedAtMostTwentyARunAndNeverGetInTheWay) {
         ExpectCompleteLog(scratch, OpeningWithStore(scratch.store), logLines);
     }
 }
+
+// With EventLog=2 every run ends with one information event: what it found,
+// the folder files it measured, the largest, the folders warned about and
+// exempted, its exit status and the version; after the run's other events,
+// also when it finds no identity or fails (after the failure's event).
+TEST(EventLog, ASummaryEndsEveryRunWhenAskedFor) {
+    for (const std::string row : {"store", "no_identity", "failed"}) {
+        SCOPED_TRACE(row);
+        Scratch scratch(L"e2e_summary_" + Utf16(row));
+        scratch.WriteIni("[Tarnwick]\r\nEventLog=2\r\n[No Check]\r\nInbox=" + Cp932(scratch.store) +
+                         "\r\n");
+        // Identity, store, files, largest folder, its size, warned, exempted, status.
+        std::vector<std::wstring> summary = {L"-", L"-", L"0", L"-", L"0", L"0", L"0", L"0"};
+        std::vector<Event> before;  // the run's other events, sorted
+        if (row == "store") {
+            const std::wstring inbox = Utf16("受信トレイ");
+            MakeFile(scratch.store + L"Folders.dbx", 1024);
+            MakeFile(scratch.store + L"Inbox.dbx", 1073741824);     // 1048576 KB, exempted
+            MakeFile(scratch.store + inbox + L".dbx", 1073742848);  // 1048577 KB, warned
+            SetIdentity(kIdentity, scratch.store);
+            summary = {kIdentity, scratch.store, L"3", inbox, L"1048577", L"1", L"1", L"0"};
+            before = {
+                FolderEvent(kWarningEvent, kSkippedLargeEvent, L"Inbox", scratch.store, 1048576),
+                FolderEvent(kWarningEvent, kWarnedEvent, inbox, scratch.store, 1048577)};
+        } else if (row == "no_identity") {
+            SetDefaultIdentityRaw(L"");
+        } else {
+            SetIdentity(kIdentity, scratch.dir + L"missing");
+            summary = {kIdentity, scratch.dir + L"missing\\", L"0", L"-", L"0", L"0", L"0", L"1"};
+        }
+        summary.push_back(Utf16(TARNWICK_VERSION_TEXT));
+        summary.push_back(UserName());
+
+        RunOptions options;
+        options.watchEvents = true;
+        const Outcome outcome = RunToEnd(scratch, options);
+        EXPECT_EQ(outcome.exitCode, row == "failed" ? 1u : 0u);
+        std::vector<Event> events = outcome.trace.events;
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back(), (Event{kInformationEvent, kRunSummaryEvent, summary}));
+        events.pop_back();
+        if (row == "failed") {
+            ASSERT_EQ(events.size(), 1u);
+            EXPECT_EQ(events[0].id, kRunFailedEvent);
+            continue;
+        }
+        std::sort(events.begin(), events.end(),
+                  [](const Event& a, const Event& b) { return a.strings < b.strings; });
+        EXPECT_EQ(events, before);
+        EXPECT_EQ(scratch.LogMessages().back(), EndLine());
+    }
+}

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/stand_in.h"
 #include "common/window_driver.h"
 #include "harness.h"
 #include "warning_window/layout.h"  // control ids only
@@ -198,6 +199,9 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
     // A folder name is the file name up to its last dot.
     const std::wstring folder = L"受信トレイ.2024";
     Scratch scratch = OneFolderCase(L"window_one", profile, folder, 1234567);
+    // The common controls load uxtheme.dll by name for the window; one
+    // beside the exe, where another user may have put it, is never loaded.
+    const PlantedUxtheme planted(scratch.dir);
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
@@ -228,6 +232,7 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
         driver::ClickId(window, cmdClose);
     });
     ExpectOneWarningNothingRecorded(session, scratch, profile, folder, 1234567);
+    EXPECT_EQ(planted.Loads(), L"");
 }
 
 TEST(WarningWindow, TabVisitsButtonsAndBoxEnterPressesOnlyAFocusedButtonEscDoesNothing) {

@@ -18,6 +18,8 @@ using common::ReadBytes;
 
 constexpr std::uint16_t kIconType = 3, kIconGroupType = 14, kVersionType = 16, kManifestType = 24;
 constexpr size_t kMaxExeBytes = 320 * 1024;
+// The version set in project() (CMakeLists.txt), MAJOR.MINOR.PATCH.
+const std::string kVersion = TARNWICK_VERSION_TEXT;
 
 std::wstring ShippedExePath() {
     return BuildFolder() + L"..\\win32\\Tarnwick.exe";
@@ -91,6 +93,8 @@ const std::set<std::string> kLaterFunctions = {
     "KERNEL32.DLL!GetTimeFormatEx",
     "KERNEL32.DLL!LCMapStringEx",
     "KERNEL32.DLL!GetSystemTimePreciseAsFileTime",
+    "KERNEL32.DLL!SetDefaultDllDirectories",  // also 7 and Vista with KB2533623
+    "KERNEL32.DLL!AddDllDirectory",
     "ADVAPI32.DLL!RegGetValueW",
     "ADVAPI32.DLL!RegDeleteTreeW",
     "ADVAPI32.DLL!RegSetKeyValueW",
@@ -411,6 +415,11 @@ TEST(ShippedExe, VersionResourceNamesTarnwickInTheLanguageItDeclares) {
                                 std::to_wstring(HIWORD(fixed.dwFileVersionLS));
     EXPECT_EQ(text(L"FileVersion").rfind(number, 0), 0u)
         << "FileVersion text does not begin with " << std::string(number.begin(), number.end());
+    // ... and it is the project's.
+    const std::wstring version(kVersion.begin(), kVersion.end());
+    EXPECT_EQ(number, version);
+    EXPECT_EQ(text(L"FileVersion"), version);
+    EXPECT_EQ(text(L"ProductVersion"), version);
 }
 
 TEST(ShippedExe, ManifestAsksForCommonControls6AndDeclaresDpiAwareness) {
@@ -419,6 +428,11 @@ TEST(ShippedExe, ManifestAsksForCommonControls6AndDeclaresDpiAwareness) {
     const std::string* resource = Resource(image, kManifestType, 1);
     ASSERT_TRUE(resource != nullptr) << "no manifest resource 1";
     const std::string& xml = *resource;
+
+    // The program's own identity carries the project's version, in the four
+    // parts an assembly version has.
+    EXPECT_EQ(Attribute(Element(xml, "assemblyIdentity", "name=\"Tarnwick\""), "version"),
+              kVersion + ".0");
 
     const std::string controls =
         Element(xml, "assemblyIdentity", "\"Microsoft.Windows.Common-Controls\"");
@@ -480,7 +494,8 @@ TEST(ShippedExe, MessageTableHasAJapaneseAndAnEnglishTextForEveryEvent) {
     const struct {
         std::uint32_t id;
         int strings;
-    } events[] = {{1001, 7}, {1002, 7}, {1003, 7}, {1004, 7}, {1005, 4}, {1006, 6}, {1007, 3}};
+    } events[] = {{1000, 10}, {1001, 7}, {1002, 7}, {1003, 7},
+                  {1004, 7},  {1005, 4}, {1006, 6}, {1007, 3}};
     const pe::Image image = ShippedImage();
     for (const std::uint16_t language : {0x411, 0x409}) {
         SCOPED_TRACE(language == 0x411 ? "Japanese" : "English");
