@@ -33,7 +33,7 @@
 namespace {
 
 // Bounds on ratios of fifth-fastest runs (see FifthFastest). The 20-file
-// check stays within 1.25 of its floor (1.09 to 1.17 on a busy 2-CPU
+// check stays within 1.25 of its floor (1.09 to 1.18 on a busy 2-CPU
 // machine), and the slowed build, about a fifth slower, must fall outside
 // it (1.33 to 1.46), or the bench cannot tell a slower program.
 constexpr double kStartBound = 1.25;   // 20-file check / (do-nothing exe + its log lines)
@@ -69,10 +69,10 @@ double Now() {
 // 13 ms undisturbed takes 30 to 45 ms in up to half the runs) or, while the
 // disk is busy, smears every run. Which side of the middle run a chunk
 // falls depends on the host more than on the exe, and a longer exe is
-// caught more often: over sixteen runs of 121 rounds, the check came out at
-// 0.81 to 1.71 times its floor by medians, 1.10 to 1.39 by lower quartiles
-// and 1.09 to 1.25 by the fastest tenth, but at 1.09 to 1.17 by the
-// fifth-fastest run, which needs only five runs in 121 left alone; five
+// caught more often: over nineteen runs of 121 rounds, the check came out
+// at 0.81 to 1.71 times its floor by medians, 1.10 to 1.39 by lower
+// quartiles and 1.09 to 1.25 by the fastest tenth, but at 1.09 to 1.18 by
+// the fifth-fastest run, which needs only five runs in 121 left alone; five
 // runs that agree are a figure, where the fastest alone may be one lucky
 // run.
 double FifthFastest(std::vector<double> values) {
