@@ -1,7 +1,8 @@
 #include "platform/failure.h"
-#include "platform/text.h"
 
 #include <windows.h>
+
+#include "platform/text.h"
 
 namespace platform {
 

@@ -98,7 +98,9 @@ unsigned long WriteIniString(const std::wstring& path, const std::wstring& secti
 namespace {
 
 // The file's bytes as the profile service reads them; nothing when the file
-// is missing, cannot be read, or is too large to be text.
+// is missing or cannot be read. A file too large to be text (past what the
+// conversions count in int) comes back as one NUL byte: never text, so never
+// written and never taken for UTF-8.
 std::optional<std::string> ProfileBytes(const std::wstring& path) {
     // Opened as the profile service opens it.
     platform::ScopedHandle file(CreateFileW(
@@ -109,7 +111,6 @@ std::optional<std::string> ProfileBytes(const std::wstring& path) {
     char chunk[65536];
     DWORD got = 0;
     while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got != 0) {
-        // The conversions count in int: a file past that is no text.
         if (bytes.size() + got > 0x7FFFFFFF) return std::string(1, '\0');
         bytes.append(chunk, got);
     }
