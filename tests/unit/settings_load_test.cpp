@@ -155,9 +155,11 @@ TEST_F(LoadSettingsTest, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
         SCOPED_TRACE(row.text);
         std::string values[5] = {"2097152", "1048576", "T", "M", "1"};
         values[row.setting] = row.text;
-        const std::string profile = "[Tarnwick]\r\nLimitSize=" + values[0] + "\r\nWarningSize=" +
-                                    values[1] + "\r\nWarningTitle=T\r\nWarningMsg=M\r\n"
-                                    "[No Check]\r\nVisible=" + values[4] + "\r\n";
+        const std::string profile = "[Tarnwick]\r\nLimitSize=" + values[0] +
+                                    "\r\nWarningSize=" + values[1] +
+                                    "\r\nWarningTitle=T\r\nWarningMsg=M\r\n"
+                                    "[No Check]\r\nVisible=" +
+                                    values[4] + "\r\n";
         scratch.WriteIni(profile);
         WriteBytes(scratch.log, "");
         std::wstring shown[5] = {L"2097152", L"1048576", L"T", L"M", L"1"};
@@ -170,7 +172,9 @@ TEST_F(LoadSettingsTest, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
         } catch (const platform::RunFailure& failure) {
             EXPECT_FALSE(row.value.has_value()) << "failed with " << failure.number;
             EXPECT_EQ(failure.number, row.error);
-            const std::wstring key = row.setting == 0 ? L"LimitSize" : row.setting == 1 ? L"WarningSize" : L"Visible";
+            const std::wstring key = row.setting == 0   ? L"LimitSize"
+                                     : row.setting == 1 ? L"WarningSize"
+                                                        : L"Visible";
             EXPECT_NE(failure.context.find(key + L"="), std::wstring::npos)
                 << "the message does not name the setting";
             logged.resize(row.setting);
