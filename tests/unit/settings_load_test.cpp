@@ -100,42 +100,86 @@ TEST_F(LoadSettingsTest, WritesDefaultsOnlyForMissingOrEmptyKeys) {
 
 TEST_F(LoadSettingsTest, AHandEditedProfileIsLeftAsItIs) {
     const std::string edited = Cp932(
-        L"; my settings\r\n[Tarnwick]\r\nLimitSize = +0100\r\nWarningSize=-5\r\n"
+        L"; my settings\r\n[Tarnwick]\r\nLimitSize = +0100\r\nWarningSize=-2147483648\r\n"
         L"WarningTitle=\"  注意  \"\r\nWarningMsg=大きすぎます。\r\n\r\n[No Check]\r\n"
         L"Visible=   -1\r\n受信トレイ=C:\\Mail\\\r\n");
     scratch.WriteIni(edited);
     LoadSettings();
     EXPECT_EQ(scratch.IniBytes(), edited);
     EXPECT_EQ(scratch.LogMessages(),
-              SettingLines(L"100", L"-5", L"  注意  ", L"大きすぎます。", L"-1"));
+              SettingLines(L"100", L"-2147483648", L"  注意  ", L"大きすぎます。", L"-1"));
     EXPECT_EQ(RunState.LimitSize, 100);
-    EXPECT_EQ(RunState.WarningSize, -5);
+    EXPECT_EQ(RunState.WarningSize, -2147483647 - 1);
     EXPECT_EQ(RunState.WarningTitle, L"  注意  ");
     EXPECT_EQ(RunState.WarningMsg, L"大きすぎます。");
     EXPECT_EQ(RunState.ShowNoCheckBox, -1);
 }
 
-TEST_F(LoadSettingsTest, ABadNumberEndsTheLoadAfterTheSettingsBeforeIt) {
+// Each number as the profile service gives it: converted only as a whole
+// number, the edges of the 32-bit range exactly; anything else ends the load
+// with error 13 (not a whole number) or 6 (beyond 32 bits) after the settings
+// before it, and nothing is written back.
+TEST_F(LoadSettingsTest, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
     struct Row {
-        const char* ini;
-        unsigned long number;
-        size_t linesLogged;
+        size_t setting;  // 0 LimitSize, 1 WarningSize, 4 Visible
+        std::string text;
+        std::optional<std::int32_t> value;  // nothing: the load fails with `error`
+        unsigned long error;
     };
     const Row rows[] = {
-        {"[Tarnwick]\r\nLimitSize=-2147483649\r\n", platform::kNumberTooLarge, 0},
-        {"[Tarnwick]\r\nWarningSize=2147483648\r\n", platform::kNumberTooLarge, 1},
-        {"[Tarnwick]\r\nLimitSize=1.5\r\n", platform::kNotANumber, 0},
-        {"[No Check]\r\nVisible=abc\r\n", platform::kNotANumber, 4},
+        {0, "\" 3000000 \"", 3000000, 0},
+        {0, "   3000000   ", 3000000, 0},  // the profile service strips these
+        {0, "+3000000", 3000000, 0},
+        {0, "0003000000", 3000000, 0},
+        {4, "010", 10, 0},  // not octal
+        {0, "-2147483648", -2147483647 - 1, 0},
+        {1, "2147483647", 2147483647, 0},
+        {1, "00000000002147483647", 2147483647, 0},
+        {4, "\" -2147483648\"", -2147483647 - 1, 0},
+        {0, "1048576.5", std::nullopt, 13},
+        {1, "3000000.0", std::nullopt, 13},
+        {0, "1e6", std::nullopt, 13},
+        {1, "1,048,576", std::nullopt, 13},
+        {0, "\x89\xFF\x01\x7F\x80", std::nullopt, 13},
+        {4, "abc", std::nullopt, 13},
+        {0, "2147483648", std::nullopt, 6},
+        {0, "-2147483649", std::nullopt, 6},
+        {1, "2147483648", std::nullopt, 6},
+        {4, "-2147483649", std::nullopt, 6},
+        // Longer than the reader's 1023 bytes: read whole, never as a part.
+        {1, "1048576" + std::string(1100, ' ') + "x", std::nullopt, 13},
+        {0, std::string(1100, '0') + "3000000", 3000000, 0},
+        {4, "1" + std::string(1100, '0'), std::nullopt, 6},
     };
     for (const Row& row : rows) {
-        scratch.WriteIni(row.ini);
+        SCOPED_TRACE(row.text);
+        std::string values[5] = {"2097152", "1048576", "T", "M", "1"};
+        values[row.setting] = row.text;
+        const std::string profile = "[Tarnwick]\r\nLimitSize=" + values[0] +
+                                    "\r\nWarningSize=" + values[1] +
+                                    "\r\nWarningTitle=T\r\nWarningMsg=M\r\n"
+                                    "[No Check]\r\nVisible=" +
+                                    values[4] + "\r\n";
+        scratch.WriteIni(profile);
         WriteBytes(scratch.log, "");
+        std::wstring shown[5] = {L"2097152", L"1048576", L"T", L"M", L"1"};
+        std::vector<std::wstring> logged = SettingLines(L"2097152", L"1048576", L"T", L"M", L"1");
         try {
             LoadSettings();
-            ADD_FAILURE() << "no failure for " << row.ini;
+            ASSERT_TRUE(row.value.has_value()) << "converted";
+            shown[row.setting] = std::to_wstring(*row.value);
+            logged = SettingLines(shown[0], shown[1], shown[2], shown[3], shown[4]);
         } catch (const platform::RunFailure& failure) {
-            EXPECT_EQ(failure.number, row.number) << row.ini;
+            EXPECT_FALSE(row.value.has_value()) << "failed with " << failure.number;
+            EXPECT_EQ(failure.number, row.error);
+            const std::wstring key = row.setting == 0   ? L"LimitSize"
+                                     : row.setting == 1 ? L"WarningSize"
+                                                        : L"Visible";
+            EXPECT_NE(failure.context.find(key + L"="), std::wstring::npos)
+                << "the message does not name the setting";
+            logged.resize(row.setting);
         }
-        EXPECT_EQ(scratch.LogMessages().size(), row.linesLogged) << row.ini;
+        EXPECT_EQ(scratch.LogMessages(), logged);
+        EXPECT_EQ(scratch.IniBytes(), profile);
     }
 }

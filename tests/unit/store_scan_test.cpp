@@ -106,6 +106,7 @@ TEST_F(ScanStoreTest, LogsEveryFolderFileWithItsSizeAndVerdict) {
         {L"受信トレイ.dbx", 1025, nullptr, L"受信トレイ.dbx  サイズ：2, 警告サイズ以下"},
         {L"CAPS.DBX", 3 * kGiB, nullptr, nullptr},
         {L"notes.txt", 3 * kGiB, nullptr, nullptr},
+        {L"dbx", 3 * kGiB, nullptr, nullptr},
     };
     std::wstring profile = L"[No Check]\r\n";
     std::vector<std::wstring> expected;
@@ -123,7 +124,9 @@ TEST_F(ScanStoreTest, LogsEveryFolderFileWithItsSizeAndVerdict) {
     EXPECT_EQ(Sorted(scratch.LogMessages()), Sorted(expected));
 }
 
-TEST_F(ScanStoreTest, AStoreFolderThatDoesNotExistEndsTheRun) {
+TEST_F(ScanStoreTest, AnEmptyStoreLogsNothingAndAMissingOneEndsTheRun) {
+    ScanStore();
+    EXPECT_EQ(scratch.LogBytes(), "");
     RunState.StoreRoot = scratch.store + L"gone\\";
     EXPECT_THROW(ScanStore(), platform::RunFailure);
     EXPECT_EQ(scratch.LogBytes(), "");
