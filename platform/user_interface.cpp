@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
+#include "platform/dll_search.h"
+
 namespace platform {
 
 void PrepareUserInterface() {
     static bool prepared = false;
     if (prepared) return;
+    // Before anything here loads user32 or gdi32 (the common controls do).
+    LoadSystemDllsByFullPath();
     InitCommonControls();
     prepared = true;
 }

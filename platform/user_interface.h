@@ -8,9 +8,11 @@
 
 namespace platform {
 
-// Loads the common controls that the manifest names (version 6), once per
-// process. Every window and message box comes after it: Windows XP creates
-// no message box in an exe with that manifest until they are loaded.
+// Loads the system's own copies of the DLLs that windows and message boxes
+// look up by name (see LoadSystemDllsByFullPath), then the common controls
+// that the manifest names (version 6), once per process. Every window and
+// message box comes after it: Windows XP creates no message box in an exe
+// with that manifest until they are loaded.
 void PrepareUserInterface();
 
 // Shows an error message box captioned "Tarnwick", owned by `owner` (none:

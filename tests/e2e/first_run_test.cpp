@@ -10,12 +10,31 @@
 
 using namespace e2e;
 
+namespace {
+
+// The system DLLs that a window or a message box may look up by name on
+// Windows XP, Vista and 7 and under Wine, and that the program loads by
+// full path before the first of them.
+const wchar_t* const kWindowPathDlls[] = {
+    L"lpk.dll",     L"usp10.dll",   L"uxtheme.dll", L"userenv.dll",   L"setupapi.dll",
+    L"apphelp.dll", L"propsys.dll", L"dwmapi.dll",  L"cryptbase.dll", L"oleacc.dll",
+    L"clbcatq.dll", L"version.dll", L"msimg32.dll"};
+
+}  // namespace
+
 TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
     Scratch scratch(L"first_run");
     ClearIdentities();
-    Outcome outcome = RunToEnd(scratch);
+    RunOptions watch;
+    watch.watchEvents = true;
+    Outcome outcome = RunToEnd(scratch, watch);
     ASSERT_EQ(outcome.exitCode, 0u);
     EXPECT_TRUE(outcome.errors.empty());
+    // Nothing to show: none of the window's DLLs is loaded.
+    for (const wchar_t* dll : kWindowPathDlls) {
+        EXPECT_EQ(std::count(outcome.trace.dlls.begin(), outcome.trace.dlls.end(), dll), 0)
+            << Cp932(dll) << " loaded by a run with nothing to show";
+    }
 
     std::vector<std::wstring> expected = DefaultOpening();
     expected.push_back(NoIdentityLine());
@@ -35,7 +54,7 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     Scratch scratch(L"bad_limit");
     ClearIdentities();
     scratch.WriteIni("[Tarnwick]\r\nLimitSize=abc\r\n");
-    const PlantedUxtheme planted(scratch.dir);  // as for the warning window
+    const PlantedDlls planted(scratch.dir, {L"uxtheme", L"msimg32"});  // as for the warning window
     RunOptions watch;
     watch.watchEvents = true;
     Outcome outcome = RunToEnd(scratch, watch);
@@ -70,4 +89,29 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     for (const std::string& call : calls) seen += " " + call;
     EXPECT_NE(std::find(calls.begin(), box, "comctl32.InitCommonControls"), box)
         << "a message box before the common controls:" << seen;
+
+    // Every DLL of the list that the system has comes from the system
+    // folder, lpk and usp10 before user32 (whose start-up asks for lpk by
+    // name on Windows XP); one the system lacks from nowhere.
+    const WineTrace& trace = outcome.trace;
+    std::wstring loaded;
+    for (const std::wstring& path : trace.dllPaths) loaded += L" " + path;
+    auto at = [&](const wchar_t* name) {
+        return std::find(trace.dlls.begin(), trace.dlls.end(), name) - trace.dlls.begin();
+    };
+    for (const wchar_t* dll : kWindowPathDlls) {
+        SCOPED_TRACE(Cp932(dll) + " in" + Cp932(loaded));
+        std::wstring system = SystemCopy(dll);
+        CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
+        const auto index = at(dll);
+        if (system.empty()) {
+            EXPECT_EQ(index, std::ssize(trace.dlls));
+            continue;
+        }
+        ASSERT_LT(index, std::ssize(trace.dlls));
+        EXPECT_EQ(trace.dllPaths[index], system);
+        if (dll == std::wstring(L"lpk.dll") || dll == std::wstring(L"usp10.dll")) {
+            EXPECT_LT(index, at(L"user32.dll"));
+        }
+    }
 }

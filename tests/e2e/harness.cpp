@@ -78,10 +78,10 @@ WineTrace ParseTrace(const std::string& output) {
         }
         if (line.rfind(thread, 0) != 0) continue;
         if (load) {
-            std::wstring name = Unescaped(line);
-            name = name.substr(name.find_last_of(L'\\') + 1);
-            CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
-            trace.dlls.push_back(name);
+            std::wstring path = Unescaped(line);
+            CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+            trace.dllPaths.push_back(path);
+            trace.dlls.push_back(path.substr(path.find_last_of(L'\\') + 1));
         } else if (const size_t call = line.find(":Call "); call != std::string::npos) {
             const size_t name = call + 6;
             trace.calls.push_back(line.substr(name, line.find('(', name) - name));

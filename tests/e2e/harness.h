@@ -91,6 +91,7 @@ struct WineTrace {
     bool found = false;  // the run's own output was found at all
     std::vector<Event> events;
     std::vector<std::wstring> dlls;
+    std::vector<std::wstring> dllPaths;  // the same DLLs' full paths (lower case)
     // The calls that prepare and show windows ("comctl32.InitCommonControls",
     // "user32.MessageBoxW", ...), in order.
     std::vector<std::string> calls;

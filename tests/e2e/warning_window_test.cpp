@@ -199,9 +199,10 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
     // A folder name is the file name up to its last dot.
     const std::wstring folder = L"受信トレイ.2024";
     Scratch scratch = OneFolderCase(L"window_one", profile, folder, 1234567);
-    // The common controls load uxtheme.dll by name for the window; one
-    // beside the exe, where another user may have put it, is never loaded.
-    const PlantedUxtheme planted(scratch.dir);
+    // The common controls load uxtheme.dll by name for the window, and the
+    // theme msimg32.dll; one beside the exe, where another user may have put
+    // it, is never loaded.
+    const PlantedDlls planted(scratch.dir, {L"uxtheme", L"msimg32"});
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
