@@ -16,7 +16,9 @@ namespace platform {
 void PrepareUserInterface();
 
 // Shows an error message box captioned "Tarnwick", owned by `owner` (none:
-// nullptr), and waits until the user answers it. 0 once it was shown;
+// nullptr), above every other window and asking to come to the foreground
+// (a logon check may start while the user works in another program), and
+// waits until the user answers it. 0 once it was shown;
 // otherwise the Windows error number of why it could not be.
 unsigned long ShowErrorBox(HWND owner, const std::wstring& text);
 

@@ -206,6 +206,9 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
+        // Above the user's work from the start: a logon check may show it
+        // while the user is at work in another program.
+        EXPECT_TRUE(driver::Topmost(window));
         const struct {
             int id;
             std::wstring text;
@@ -427,11 +430,14 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStay
     Session session = Drive(
         scratch,
         [&](HWND window, size_t) {
+            EXPECT_TRUE(driver::Topmost(window));
             for (size_t clicks = 1; clicks <= 2; ++clicks) {
                 driver::ClickId(window, cmdFolderOpen);
                 EXPECT_TRUE(explorer.WaitForStarts(clicks)) << "click " << clicks;
                 driver::Settle(window);
                 EXPECT_TRUE(IsWindowVisible(window)) << "参照 closed the window";
+                // Explorer can come in front of it.
+                EXPECT_FALSE(driver::Topmost(window)) << "click " << clicks;
             }
             driver::ClickId(window, cmdClose);
         },
