@@ -89,6 +89,12 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     for (const std::string& call : calls) seen += " " + call;
     EXPECT_NE(std::find(calls.begin(), box, "comctl32.InitCommonControls"), box)
         << "a message box before the common controls:" << seen;
+    // Above the user's work and asking for the foreground (a logon check may
+    // start while the user is at work): MB_TOPMOST 0x40000, MB_SETFOREGROUND
+    // 0x10000, MB_ICONERROR 0x10, MB_OK 0. Wine shows no box topmost, so the
+    // call is what can be seen.
+    const std::string& arguments = outcome.trace.callArguments[box - calls.begin()];
+    EXPECT_EQ(arguments.substr(arguments.rfind(',') + 1), "00050010");
 
     // Every DLL of the list that the system has comes from the system
     // folder, lpk and usp10 before user32 (whose start-up asks for lpk by
