@@ -15,11 +15,9 @@ void LimitDllSearchToSystemFolder() {
     SetDllDirectoryW(L"");
     decltype(&::SetDefaultDllDirectories) setDefaultDllDirectories = nullptr;
     if (Bind(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories",
-             &setDefaultDllDirectories) &&
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        return;
+             &setDefaultDllDirectories)) {
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    LoadSystemDllsByFullPath();
 }
 
 void LoadSystemDllsByFullPath() {
@@ -27,11 +25,15 @@ void LoadSystemDllsByFullPath() {
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
     // System DLLs that are not KnownDLLs on every Windows and that user32,
-    // comctl32 6 and the theme may load by name on the way to a window or a
-    // message box.
+    // gdi32, comctl32 6 and the theme may load by name on the way to a
+    // window or a message box. lpk first: on Windows XP the start-up of
+    // user32 and gdi32 asks for it by name, and it is loaded here before
+    // either (its own usp10 then comes from the system folder too). msimg32
+    // is the theme's.
     for (const wchar_t* name :
-         {L"uxtheme.dll", L"userenv.dll", L"setupapi.dll", L"apphelp.dll", L"propsys.dll",
-          L"dwmapi.dll", L"cryptbase.dll", L"oleacc.dll", L"clbcatq.dll", L"version.dll"}) {
+         {L"lpk.dll", L"usp10.dll", L"uxtheme.dll", L"userenv.dll", L"setupapi.dll", L"apphelp.dll",
+          L"propsys.dll", L"dwmapi.dll", L"cryptbase.dll", L"oleacc.dll", L"clbcatq.dll",
+          L"version.dll", L"msimg32.dll"}) {
         const std::wstring path = std::wstring(folder) + L"\\" + name;
         // Their own imports are looked for beside them, in the system folder,
         // not beside the exe.

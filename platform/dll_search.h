@@ -9,14 +9,16 @@ namespace platform {
 // Called first thing, before anything loads a DLL: takes the current folder
 // out of the search, and limits the search to the system folder where
 // Windows offers that (Windows 8 and later, Vista and 7 with the update that
-// adds SetDefaultDllDirectories). Elsewhere (Windows XP) it loads the system
-// DLLs that the window and the message box would look up by name, by their
-// full path (LoadSystemDllsByFullPath).
+// adds SetDefaultDllDirectories). It loads nothing: a check with nothing to
+// show starts no window system.
 void LimitDllSearchToSystemFolder();
 
 // Loads, from the system folder by full path, the DLLs that the window and
 // message-box paths load by name, so that a later load by name finds them
-// already in the process and searches no folder. A DLL the system does not
+// already in the process and searches no folder. Called before the first
+// window or message box on every Windows: on Windows XP, and on Vista and 7
+// without the update, it is the only guard; the system folder's own copies
+// cost nothing where the search is limited too. A DLL the system does not
 // have is skipped. Never comctl32: loaded by path it would be version 5, not
 // the version 6 the manifest asks for.
 void LoadSystemDllsByFullPath();

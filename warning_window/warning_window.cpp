@@ -39,7 +39,14 @@ std::wstring SizeLineText(const std::wstring& sizeKbText, std::int32_t limitSize
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;  // thin, fixed frame
-constexpr DWORD kExStyle = 0;
+// Above every other window from the moment it shows: a logon check may find
+// the user already at work, and Windows keeps a program started in the
+// background from taking the foreground. Not owned and no tool window, so it
+// keeps its taskbar button.
+constexpr DWORD kExStyle = WS_EX_TOPMOST;
+// Posted when the window is shown, so that it asks for the foreground once
+// it is visible.
+constexpr UINT kComeForward = WM_APP + 1;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // The command line that makes Explorer open exactly this folder, or nothing
@@ -180,7 +187,14 @@ void OnInit(HWND window, WindowState& state) {
     CreateControls(window, state);
     FillControls(window);
     SetFocus(GetDlgItem(window, cmdClose));
-    SetForegroundWindow(window);
+}
+
+// Asks for the foreground, never by tricks; when Windows refuses, the
+// taskbar button flashes until the user brings the window forward.
+void ComeForward(HWND window) {
+    if (SetForegroundWindow(window)) return;
+    FLASHWINFO flash = {sizeof flash, window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
 }
 
 void OnClose(HWND window) {
@@ -208,6 +222,8 @@ void OnFolderOpen(HWND window) {
         ShowErrorMessage(window, text);
         return;
     }
+    // Explorer comes in front of the warning, which stays open behind it.
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     // The program is the one in the Windows folder: never an explorer.exe
     // planted next to this program or in the current folder.
     platform::StartProgram(platform::WindowsFolder() + L"\\explorer.exe", *commandLine);
@@ -220,6 +236,12 @@ INT_PTR CALLBACK WarningProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             SetWindowLongPtrW(window, DWLP_USER, lParam);
             OnInit(window, *reinterpret_cast<WindowState*>(lParam));
             return FALSE;  // focus was set on cmdClose
+        case WM_SHOWWINDOW:
+            if (wParam) PostMessageW(window, kComeForward, 0, 0);
+            return FALSE;
+        case kComeForward:
+            ComeForward(window);
+            return TRUE;
         case WM_CTLCOLORSTATIC: {
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
             if (id != lblWarningTitle && id != lblWarningMsg) return FALSE;

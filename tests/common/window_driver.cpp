@@ -65,6 +65,11 @@ std::wstring WindowText(HWND window) {
     return buffer;
 }
 
+bool Topmost(HWND window) {
+    // The extended style is the window manager's: readable from any process.
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
 namespace {
 BOOL CALLBACK CollectChild(HWND child, LPARAM lParam) {
     auto* list = reinterpret_cast<std::vector<ControlInfo>*>(lParam);

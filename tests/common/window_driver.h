@@ -31,6 +31,8 @@ HWND FindWindowOf(DWORD processId, WindowKind kind);
 std::vector<HWND> WindowsOf(DWORD processId, WindowKind kind);
 
 std::wstring WindowText(HWND window);
+// Whether the window stands above every window that is not (WS_EX_TOPMOST).
+bool Topmost(HWND window);
 std::vector<ControlInfo> Controls(HWND window);
 ControlInfo Control(HWND window, int id);
 SIZE ClientSize(HWND window);

@@ -10,12 +10,31 @@
 
 using namespace e2e;
 
+namespace {
+
+// The system DLLs that a window or a message box may look up by name on
+// Windows XP, Vista and 7 and under Wine, and that the program loads by
+// full path before the first of them.
+const wchar_t* const kWindowPathDlls[] = {
+    L"lpk.dll",     L"usp10.dll",   L"uxtheme.dll", L"userenv.dll",   L"setupapi.dll",
+    L"apphelp.dll", L"propsys.dll", L"dwmapi.dll",  L"cryptbase.dll", L"oleacc.dll",
+    L"clbcatq.dll", L"version.dll", L"msimg32.dll"};
+
+}  // namespace
+
 TEST(FirstRun, CreatesTheProfileAndLogsTheDefaults) {
     Scratch scratch(L"first_run");
     ClearIdentities();
-    Outcome outcome = RunToEnd(scratch);
+    RunOptions watch;
+    watch.watchEvents = true;
+    Outcome outcome = RunToEnd(scratch, watch);
     ASSERT_EQ(outcome.exitCode, 0u);
     EXPECT_TRUE(outcome.errors.empty());
+    // Nothing to show: none of the window's DLLs is loaded.
+    for (const wchar_t* dll : kWindowPathDlls) {
+        EXPECT_EQ(std::count(outcome.trace.dlls.begin(), outcome.trace.dlls.end(), dll), 0)
+            << Cp932(dll) << " loaded by a run with nothing to show";
+    }
 
     std::vector<std::wstring> expected = DefaultOpening();
     expected.push_back(NoIdentityLine());
@@ -35,7 +54,7 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     Scratch scratch(L"bad_limit");
     ClearIdentities();
     scratch.WriteIni("[Tarnwick]\r\nLimitSize=abc\r\n");
-    const PlantedUxtheme planted(scratch.dir);  // as for the warning window
+    const PlantedDlls planted(scratch.dir, {L"uxtheme", L"msimg32"});  // as for the warning window
     RunOptions watch;
     watch.watchEvents = true;
     Outcome outcome = RunToEnd(scratch, watch);
@@ -70,4 +89,27 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     for (const std::string& call : calls) seen += " " + call;
     EXPECT_NE(std::find(calls.begin(), box, "comctl32.InitCommonControls"), box)
         << "a message box before the common controls:" << seen;
+    // Above the user's work and asking for the foreground (a logon check may
+    // start while the user is at work): MB_TOPMOST 0x40000, MB_SETFOREGROUND
+    // 0x10000, MB_ICONERROR 0x10, MB_OK 0. Wine shows no box topmost, so the
+    // call is what can be seen.
+    const std::string& arguments = outcome.trace.callArguments[box - calls.begin()];
+    EXPECT_EQ(arguments.substr(arguments.rfind(',') + 1), "00050010");
+
+    // Every DLL of the list that the system has comes from the system
+    // folder, lpk and usp10 before user32 (whose start-up asks for lpk by
+    // name on Windows XP); one the system lacks from nowhere.
+    const WineTrace& trace = outcome.trace;
+    auto at = [&](const std::wstring& name) {
+        return std::find(trace.dlls.begin(), trace.dlls.end(), name) - trace.dlls.begin();
+    };
+    for (const std::wstring dll : kWindowPathDlls) {
+        std::wstring system = SystemCopy(dll);
+        CharLowerBuffW(system.data(), static_cast<DWORD>(system.size()));
+        const auto index = at(dll);
+        EXPECT_EQ(index < std::ssize(trace.dlls) ? trace.dllPaths[index] : L"", system);
+        if (!system.empty() && (dll == L"lpk.dll" || dll == L"usp10.dll")) {
+            EXPECT_LT(index, at(L"user32.dll")) << Cp932(dll) << " after user32";
+        }
+    }
 }

@@ -78,13 +78,18 @@ WineTrace ParseTrace(const std::string& output) {
         }
         if (line.rfind(thread, 0) != 0) continue;
         if (load) {
-            std::wstring name = Unescaped(line);
-            name = name.substr(name.find_last_of(L'\\') + 1);
-            CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
-            trace.dlls.push_back(name);
+            std::wstring path = Unescaped(line);
+            CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+            trace.dllPaths.push_back(path);
+            trace.dlls.push_back(path.substr(path.find_last_of(L'\\') + 1));
         } else if (const size_t call = line.find(":Call "); call != std::string::npos) {
             const size_t name = call + 6;
-            trace.calls.push_back(line.substr(name, line.find('(', name) - name));
+            const size_t open = line.find('(', name);
+            const size_t close = line.rfind(") ret=");
+            trace.calls.push_back(line.substr(name, open - name));
+            trace.callArguments.push_back(open < close && close != std::string::npos
+                                              ? line.substr(open + 1, close - open - 1)
+                                              : "");
         } else if (const size_t at = line.find(":fixme:advapi:ReportEventW (");
                    at != std::string::npos) {
             // (handle,type,category,id,sid,count,...)

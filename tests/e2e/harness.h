@@ -91,9 +91,12 @@ struct WineTrace {
     bool found = false;  // the run's own output was found at all
     std::vector<Event> events;
     std::vector<std::wstring> dlls;
+    std::vector<std::wstring> dllPaths;  // the same DLLs' full paths (lower case)
     // The calls that prepare and show windows ("comctl32.InitCommonControls",
-    // "user32.MessageBoxW", ...), in order.
+    // "user32.MessageBoxW", ...), in order, and each one's arguments as Wine
+    // printed them (numbers in hexadecimal, "," between).
     std::vector<std::string> calls;
+    std::vector<std::string> callArguments;
 };
 
 // With RunOptions::watchEvents, once the run has ended: what it printed.

@@ -199,12 +199,16 @@ TEST(WarningWindow, ShowsFolderStoreAndSizeWhereTheLayoutSaysWithFocusOnClose) {
     // A folder name is the file name up to its last dot.
     const std::wstring folder = L"受信トレイ.2024";
     Scratch scratch = OneFolderCase(L"window_one", profile, folder, 1234567);
-    // The common controls load uxtheme.dll by name for the window; one
-    // beside the exe, where another user may have put it, is never loaded.
-    const PlantedUxtheme planted(scratch.dir);
+    // The common controls load uxtheme.dll by name for the window, and the
+    // theme msimg32.dll; one beside the exe, where another user may have put
+    // it, is never loaded.
+    const PlantedDlls planted(scratch.dir, {L"uxtheme", L"msimg32"});
 
     Session session = Drive(scratch, [&](HWND window, size_t) {
         EXPECT_EQ(driver::WindowText(window), L"Tarnwick");
+        // Above the user's work from the start: a logon check may show it
+        // while the user is at work in another program.
+        EXPECT_TRUE(driver::Topmost(window));
         const struct {
             int id;
             std::wstring text;
@@ -424,11 +428,14 @@ TEST(WarningWindow, FolderButtonStartsTheSystemsExplorerWithTheQuotedPathAndStay
     Session session = Drive(
         scratch,
         [&](HWND window, size_t) {
+            EXPECT_TRUE(driver::Topmost(window));
             for (size_t clicks = 1; clicks <= 2; ++clicks) {
                 driver::ClickId(window, cmdFolderOpen);
                 EXPECT_TRUE(explorer.WaitForStarts(clicks)) << "click " << clicks;
                 driver::Settle(window);
                 EXPECT_TRUE(IsWindowVisible(window)) << "参照 closed the window";
+                // Explorer can come in front of it.
+                EXPECT_FALSE(driver::Topmost(window)) << "click " << clicks;
             }
             driver::ClickId(window, cmdClose);
         },

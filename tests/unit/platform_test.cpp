@@ -7,6 +7,7 @@
 
 #include "common/files.h"
 #include "common/stand_in.h"
+#include "common/text.h"
 #include "platform/dll_search.h"
 #include "platform/event_log.h"
 
@@ -27,14 +28,22 @@ TEST(EventString, ALongerStringIsCutToTheEventLogsLimitWithAMark) {
 }
 
 // Windows XP, and Vista and 7 without the update, have no
-// SetDefaultDllDirectories: there the system's own copy of each DLL is loaded
-// by full path at start, and a later load by name finds it. (Wine has the
-// call, so only this test reaches that path.)
-TEST(DllSearch, AfterTheFullPathLoadsNoUxthemeComesFromBesideTheExe) {
-    const PlantedUxtheme planted(BuildFolder());
+// SetDefaultDllDirectories: there the system's own copy of each DLL that the
+// window and message-box paths load by name is loaded by full path before
+// the first of them, and a later load by name finds it. lpk is the one that
+// gdi32 asks for on Windows XP, usp10 lpk's own import, msimg32 the theme's.
+// (Wine has the call, and its own DLLs ask for neither lpk nor usp10 by
+// name: only this test sees those two. Wine has no lpk.dll at all.)
+TEST(DllSearch, AfterTheFullPathLoadsNoSystemDllComesFromBesideTheExe) {
+    const PlantedDlls planted(BuildFolder(), {L"uxtheme", L"msimg32", L"lpk", L"usp10"});
     platform::LoadSystemDllsByFullPath();
-    const HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-    EXPECT_NE(uxtheme, nullptr);
+    for (const wchar_t* name : {L"uxtheme.dll", L"msimg32.dll", L"lpk.dll", L"usp10.dll"}) {
+        // One the system lacks is found beside the exe whatever was loaded
+        // before; there only the limited search keeps it out.
+        if (SystemCopy(name).empty()) continue;
+        const HMODULE module = LoadLibraryW(name);
+        EXPECT_NE(module, nullptr) << Utf8(name);
+        if (module != nullptr) FreeLibrary(module);
+    }
     EXPECT_EQ(planted.Loads(), L"");
-    if (uxtheme != nullptr) FreeLibrary(uxtheme);
 }
