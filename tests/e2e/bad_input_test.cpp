@@ -26,9 +26,10 @@
 // Store Root REG_BINARY, the path's bytes       normal; read as the path, scanned
 // store without folder files (empty; others)    normal; no per-file line
 // store of 10,000 folder files                  normal; 10,000 lines, within 30 s
-// folder names code page 932 cannot hold        normal; measured, logged with '?'; the window
-//   (Korean, emoji)                               shows the real name and no check box; the
-//                                                 exemptions stay as they were
+// folder names code page 932 cannot hold        normal; measured, logged with '?' (never a
+//   (Korean, emoji; "Entwürfe", "¥" that best     look-alike); the window shows the real name
+//   fit would turn into other names)              and no check box; the exemptions stay as
+//                                                 they were
 // folder files held open without sharing        normal; measured
 // store folder is a file                        error 267 (not a folder)
 // store folder gone before the listing          error 2 or 3
@@ -357,7 +358,8 @@ TEST(BadStore, TenThousandFolderFiles) {
 }
 
 // Korean and an emoji have no code page 932 form: the log shows '?' for each
-// such character, as the system's conversion writes it, but the names are
+// such character, also where best fit would write a look-alike that names
+// another file ("Entwurfe.dbx", "\.dbx"), but the names are
 // listed and measured, and the window shows them as they are. The box is not
 // offered for them: their key in the profile would be the '?' form that every
 // such name shares, so the entry under "???" is a trap that must stay unread
@@ -368,6 +370,8 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
     MakeFile(scratch.store + korean + L".dbx", 3073);  // 4 KB, warned
     MakeFile(scratch.store + emoji + L".dbx", 1025);   // 2 KB, below
     MakeFile(scratch.store + kInbox + L".dbx", 5000);  // 5 KB, exempted
+    MakeFile(scratch.store + L"Entwürfe.dbx", 1025);    // 2 KB, below
+    MakeFile(scratch.store + L"¥.dbx", 1025);           // 2 KB, below
     const std::string profile = scratch.IniBytes() + "\?\?\?=" + Cp932(scratch.store) + "\r\n";
     scratch.WriteIni(profile);
 
@@ -387,8 +391,10 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
 
     EXPECT_EQ(FileLines(scratch),
               (std::vector<std::wstring>{
+                  FileLine(L"?.dbx", 2, Verdict::Below),
                   Logged(FileLine(korean + L".dbx", 4, Verdict::Warned)),
                   Logged(FileLine(emoji + L".dbx", 2, Verdict::Below)),
+                  FileLine(L"Entw?rfe.dbx", 2, Verdict::Below),
                   FileLine(std::wstring(kInbox) + L".dbx", 5, Verdict::Exempted)}));
     EXPECT_NE(scratch.LogBytes().find("???.dbx  "), std::string::npos);
     EXPECT_EQ(scratch.IniBytes(), profile);
