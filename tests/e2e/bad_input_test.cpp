@@ -924,6 +924,10 @@ TEST(BadLock, AnExemptionTheHeldProfileRefusesIsReportedAsAnEvent) {
                             kSkipNotRecordedEvent,
                             {L"Outbox", scratch.store, std::to_wstring(ERROR_SHARING_VIOLATION),
                              L"", scratch.ini, UserName()}}));
+    // Alone: a 1002 would count an opt-out that never happened.
+    std::vector<unsigned long> ids;
+    for (const Event& each : outcome.trace.events) ids.push_back(each.id);
+    EXPECT_EQ(ids, std::vector<unsigned long>{1006});
     EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), L"");
 }
 
