@@ -35,9 +35,11 @@
 // store folder gone before the listing          error 2 or 3
 // store folder gone while a warning is open     error 2 or 3 at the next file; the exemption
 //                                                 ticked in that warning is kept
-// log held open without sharing                 error 32; profile untouched
-// log held open for writing by another session's normal
-//   run, sharing read and write
+// log held open without sharing                 error 32, saying the file holds an earlier
+//                                                 check's log, not this one's; profile untouched
+// log hidden and system, held open for writing  normal; emptied and rewritten, still hidden
+//   by another session's run, sharing read and    and system, never created anew over the
+//   write                                         old one
 // log locked while a warning is open, ticked    error 32; the new exemption is kept
 //
 // The store, the registry and Explorer (a block of its own near the end):
@@ -59,7 +61,9 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <sstream>
 
 #include "common/window_driver.h"
 #include "harness.h"
@@ -478,19 +482,57 @@ TEST(BadLock, TheLogHeldByAnotherProgram) {
         Scratch scratch = StoreCase(viewer ? L"bad_log_viewer" : L"bad_log_held");
         const std::string lastLog = Cp932(L"2026/01/01 9:00:00 Tarnwick 起動\r\n");
         WriteBytes(scratch.log, lastLog);
+        // The shared log also hidden, as an administrator may hide it:
+        // Windows refuses (error 5) to create a file anew over a hidden or
+        // system one unless given the same attributes, which Wine lets pass,
+        // so Wine's record of the calls shows how it was opened.
+        const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (viewer) {
+            ASSERT_TRUE(SetFileAttributesW(scratch.log.c_str(), hiddenSystem));
+        }
+        RunOptions watch;
+        watch.watchEvents = viewer;
         Outcome outcome;
         {
             HeldFile log(scratch.log, GENERIC_READ | GENERIC_WRITE,
                          viewer ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0);
-            outcome = RunToEnd(scratch);
+            outcome = RunToEnd(scratch, watch);
         }
         if (viewer) {
             ExpectNormalEnd(outcome, scratch);
+            EXPECT_EQ(scratch.LogBytes().find(lastLog), std::string::npos) << "not emptied";
+            EXPECT_EQ(GetFileAttributesW(scratch.log.c_str()) & hiddenSystem, hiddenSystem);
+            const WineTrace& trace = outcome.trace;
+            int opened = 0;
+            for (size_t i = 0; i < trace.calls.size(); ++i) {
+                const std::string& call = trace.arguments[i];
+                if (trace.calls[i] != "KERNEL32.CreateFileW" ||
+                    call.find("\\\\Tarnwick.log\"") == std::string::npos) {
+                    continue;
+                }
+                ++opened;
+                // After the name: access, sharing, security, disposition, flags.
+                std::istringstream rest(call.substr(call.rfind('"') + 2));
+                std::vector<std::uint32_t> numbers;
+                for (std::string field; std::getline(rest, field, ',');) {
+                    numbers.push_back(static_cast<std::uint32_t>(std::stoull(field, nullptr, 16)));
+                }
+                ASSERT_GE(numbers.size(), 5u) << call;
+                EXPECT_FALSE(numbers[3] == CREATE_ALWAYS && (numbers[4] & hiddenSystem) != hiddenSystem)
+                    << "created anew over the hidden log: " << call;
+            }
+            EXPECT_GT(opened, 0) << "no opening of the log seen";
         } else {
             ExpectFailure(outcome, scratch, {ERROR_SHARING_VIOLATION});
-            EXPECT_TRUE(outcome.errors.empty() ||
-                        outcome.errors[0].find(scratch.log) != std::wstring::npos)
-                << "the message does not name the log";
+            // The file is there, and holds an earlier check's lines.
+            const std::wstring held = scratch.log +
+                                      L"\r\n今回のチェックのログは書き込まれていません。"
+                                      L"このファイルにあるのは以前のチェックのログで、"
+                                      L"今回のものではありません。";
+            if (!outcome.errors.empty()) {
+                EXPECT_NE(outcome.errors[0].find(held), std::wstring::npos)
+                    << "the message does not say what the log holds: " << Cp932(outcome.errors[0]);
+            }
             EXPECT_EQ(scratch.LogBytes(), lastLog);
         }
         EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));

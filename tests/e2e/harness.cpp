@@ -83,8 +83,12 @@ WineTrace ParseTrace(const std::string& output) {
             CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
             trace.dlls.push_back(name);
         } else if (const size_t call = line.find(":Call "); call != std::string::npos) {
-            const size_t name = call + 6;
-            trace.calls.push_back(line.substr(name, line.find('(', name) - name));
+            const size_t name = call + 6, open = line.find('(', name);
+            trace.calls.push_back(line.substr(name, open - name));
+            const size_t close = line.rfind(") ret=");
+            trace.arguments.push_back(
+                open < close && close != std::string::npos ? line.substr(open + 1, close - open - 1)
+                                                           : "");
         } else if (const size_t at = line.find(":fixme:advapi:ReportEventW (");
                    at != std::string::npos) {
             // (handle,type,category,id,sid,count,...)

@@ -92,8 +92,12 @@ struct WineTrace {
     std::vector<Event> events;
     std::vector<std::wstring> dlls;
     // The calls that prepare and show windows ("comctl32.InitCommonControls",
-    // "user32.MessageBoxW", ...), in order.
+    // "user32.MessageBoxW", ...) and open files ("KERNEL32.CreateFileW"),
+    // in order, and each one's arguments as Wine printed them (a string in
+    // quotes, a number in hex digits, of which a 64-bit process's low 32
+    // bits are the argument).
     std::vector<std::string> calls;
+    std::vector<std::string> arguments;
 };
 
 // With RunOptions::watchEvents, once the run has ended: what it printed.
