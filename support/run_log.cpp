@@ -37,10 +37,9 @@ OpenedLog::OpenedLog(const std::wstring& path, LogMode mode) : path_(path) {
     // file opened and emptied, never one created over it: Windows refuses
     // that (error 5) for a hidden or system file, and the file keeps the
     // attributes an administrator gave it.
-    file_ = platform::ScopedHandle(CreateFileW(path.c_str(),
-                                               fresh ? GENERIC_WRITE : FILE_APPEND_DATA,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_ = platform::ScopedHandle(CreateFileW(
+        path.c_str(), fresh ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_.valid()) {
         const DWORD error = GetLastError();
         Fail(error, L"ログファイルを開けません：" + path + (fresh ? NotBegun(path) : L""));

@@ -374,8 +374,8 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
     MakeFile(scratch.store + korean + L".dbx", 3073);  // 4 KB, warned
     MakeFile(scratch.store + emoji + L".dbx", 1025);   // 2 KB, below
     MakeFile(scratch.store + kInbox + L".dbx", 5000);  // 5 KB, exempted
-    MakeFile(scratch.store + L"Entwürfe.dbx", 1025);    // 2 KB, below
-    MakeFile(scratch.store + L"¥.dbx", 1025);           // 2 KB, below
+    MakeFile(scratch.store + L"Entwürfe.dbx", 1025);   // 2 KB, below
+    MakeFile(scratch.store + L"¥.dbx", 1025);          // 2 KB, below
     const std::string profile = scratch.IniBytes() + "\?\?\?=" + Cp932(scratch.store) + "\r\n";
     scratch.WriteIni(profile);
 
@@ -518,7 +518,8 @@ TEST(BadLock, TheLogHeldByAnotherProgram) {
                     numbers.push_back(static_cast<std::uint32_t>(std::stoull(field, nullptr, 16)));
                 }
                 ASSERT_GE(numbers.size(), 5u) << call;
-                EXPECT_FALSE(numbers[3] == CREATE_ALWAYS && (numbers[4] & hiddenSystem) != hiddenSystem)
+                EXPECT_FALSE(numbers[3] == CREATE_ALWAYS &&
+                             (numbers[4] & hiddenSystem) != hiddenSystem)
                     << "created anew over the hidden log: " << call;
             }
             EXPECT_GT(opened, 0) << "no opening of the log seen";

@@ -86,9 +86,9 @@ WineTrace ParseTrace(const std::string& output) {
             const size_t name = call + 6, open = line.find('(', name);
             trace.calls.push_back(line.substr(name, open - name));
             const size_t close = line.rfind(") ret=");
-            trace.arguments.push_back(
-                open < close && close != std::string::npos ? line.substr(open + 1, close - open - 1)
-                                                           : "");
+            trace.arguments.push_back(open < close && close != std::string::npos
+                                          ? line.substr(open + 1, close - open - 1)
+                                          : "");
         } else if (const size_t at = line.find(":fixme:advapi:ReportEventW (");
                    at != std::string::npos) {
             // (handle,type,category,id,sid,count,...)
