@@ -23,7 +23,8 @@ inline constexpr int kMostFolderEvents = 20;
 inline constexpr wchar_t kEventLogKey[] = L"EventLog";
 
 // The folder of RunState after its warning window has closed, with whether
-// the user closed it with the box ticked (RunState.NoCheckChosen).
+// the user closed it with the box ticked (RunState.NoCheckChosen): called
+// for a ticked box only once its exemption is stored.
 void ReportWarnedFolder();
 
 // The folder of RunState: at or above the warning size, and exempted.

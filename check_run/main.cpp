@@ -16,25 +16,32 @@ int Main() {
     // The backslash is added even after a root folder's own: "C:\\Tarnwick.ini"
     // is still a valid path.
     RunState.IniPath = exe.folder + L"\\" + exe.baseName + L".ini";
-    RunState.LogPath = exe.folder + L"\\" + exe.baseName + L".log";
+    const std::wstring logPath = exe.folder + L"\\" + exe.baseName + L".log";
 
     // A second start while a check is under way (a Startup shortcut and a
     // logon script, a double click) leaves the log and the profile to it.
     const platform::RunLock lock(exe.folder, exe.baseName);
     if (!lock.held()) return kAlreadyRunning;
     try {
-        WriteLog(RunState.LogPath, L"Tarnwick 起動", kLogNew);
+        WriteLog(logPath, L"Tarnwick 起動", kLogNew);
+        // Only now is the log this run's: a log that could not be begun holds
+        // an earlier check, and nothing of this run is added to it.
+        RunState.LogPath = logPath;
         LoadSettings();
         if (LocateStore() == StoreOutcome::Found) ScanStore();
-        WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
+        const int status = RunState.NotStored ? kNotStored : kChecked;
+        // The end line stays the log's last, after the summary and any line
+        // about it. The log is opened for it before the summary is written,
+        // so that no hold or change of rights can make the status untrue.
+        OpenedLog log(RunState.LogPath, kLogAppend);
+        ReportRunSummary(status);
+        log.Write(L"Tarnwick 終了");
+        return status;
     } catch (const platform::RunFailure& failure) {
-        // Shown while the lock is held: until the message is answered, the
-        // log is this run's.
+        // Shown while the lock is held: until the message is answered, no
+        // other check touches the log.
         return EndWithFailure(failure);
     }
-    const int status = RunState.NotStored ? kNotStored : kChecked;
-    ReportRunSummary(status);
-    return status;
 }
 
 int EndWithFailure(const platform::RunFailure& failure) {

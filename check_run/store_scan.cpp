@@ -39,13 +39,14 @@ void LogFile(const std::wstring& name, const wchar_t* verdict) {
     WriteLog(RunState.LogPath, name + L"  サイズ：" + RunState.SizeKbText + verdict, kLogAppend);
 }
 
-// Stores the exemption the user has just chosen. One that did not take is
-// logged and shown, and the scan goes on with the other folder files.
-void RecordChoice() {
+// Stores the exemption the user has just chosen; false when it did not
+// take, which is logged, reported and shown, and the scan goes on with the
+// other folder files.
+bool RecordChoice() {
     const unsigned long error = RecordExemption();
     if (error == ERROR_SUCCESS) {
         WriteLog(RunState.LogPath, L"次回よりチェックを省略", kLogAppend);
-        return;
+        return true;
     }
     RunState.NotStored = true;
     ReportExemptionNotStored(RunState.FolderName, RunState.StoreRoot, error);
@@ -59,6 +60,7 @@ void RecordChoice() {
              L"「次回から この個人用フォルダのサイズチェックを行わない」を保存できませんでした。"
              L"次回もこのフォルダの警告が表示されます。\r\n" +
                  RunState.FolderName + L"\r\n" + RunState.IniPath}));
+    return false;
 }
 
 }  // namespace
@@ -94,7 +96,8 @@ void ScanStore() {
         RunState.NoCheckChosen = false;
         ShowWarningWindow();
         ++RunState.FoldersWarned;
-        if (RunState.NoCheckChosen) RecordChoice();
-        ReportWarnedFolder();
+        // An exemption the profile refused has had its own event: reported
+        // as chosen too, it would count as an opt-out that never happened.
+        if (!RunState.NoCheckChosen || RecordChoice()) ReportWarnedFolder();
     }
 }

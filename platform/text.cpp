@@ -4,14 +4,32 @@
 
 namespace platform {
 
-std::string ToAnsi(const std::wstring& text) {
+namespace {
+
+std::string Converted(DWORD flags, const std::wstring& text) {
     if (text.empty()) return {};
-    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                     0, nullptr, nullptr);
+    const int size = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
+    // UTF-8 and GB18030, which hold every character, refuse the flags.
+    if (length == 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        return Converted(0, text);
+    }
     std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                        length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, result.data(), length, nullptr, nullptr);
     return result;
+}
+
+}  // namespace
+
+std::string ToAnsi(const std::wstring& text) {
+    // Best fit would write "Entwürfe.dbx" as "Entwurfe.dbx" and "¥.dbx" as
+    // "\.dbx", the names of other files.
+    return Converted(WC_NO_BEST_FIT_CHARS, text);
+}
+
+size_t AnsiLength(const std::wstring& text) {
+    return Converted(0, text).size();
 }
 
 std::wstring FromAnsi(const std::string& text) {

@@ -6,7 +6,12 @@
 
 namespace platform {
 
+// What the code page lacks is written as its default character ('?'),
+// never as a look-alike.
 std::string ToAnsi(const std::wstring& text);
+// The bytes of the text as the system's own ANSI functions convert it, best
+// fit included: for limits that those functions count in bytes.
+size_t AnsiLength(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
 
 // A whole number in decimal digits, with a minus sign when negative. Written

@@ -40,12 +40,12 @@ std::wstring ReadIniValue(const std::wstring& path, const std::wstring& section,
 
 std::wstring CutToReadLimit(const std::wstring& text, bool* cut) {
     *cut = false;
-    if (platform::ToAnsi(text).size() <= kReadLimitBytes) return text;
+    if (platform::AnsiLength(text) <= kReadLimitBytes) return text;
     size_t bytes = 0;
     for (size_t at = 0; at < text.size();) {
         // A surrogate pair is one character: never split it.
         const size_t width = IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
-        bytes += platform::ToAnsi(text.substr(at, width)).size();
+        bytes += platform::AnsiLength(text.substr(at, width));
         if (bytes > kReadLimitBytes) {
             *cut = true;
             return text.substr(0, at);

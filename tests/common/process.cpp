@@ -73,14 +73,16 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
         // Read when the program starts: the event channel (its traces are
         // the strings of information events, its warnings and errors those
         // of warning and error events), the DLL loads (which name the exe,
-        // and so its thread), and the calls that prepare and show windows
-        // (RelayInclude limits the relay channel to those).
+        // and so its thread), the calls that prepare and show windows and
+        // the opening of files (RelayInclude limits the relay channel to
+        // those; a file is opened through "KERNEL32.CreateFileW", whose
+        // work Wine's kernelbase does unseen).
         static bool relayLimited = false;
         if (!relayLimited) {
             const wchar_t calls[] =
                 L"comctl32.InitCommonControls;comctl32.InitCommonControlsEx;user32.MessageBoxW;"
                 L"user32.MessageBoxA;user32.MessageBoxExW;user32.MessageBoxIndirectW;"
-                L"user32.DialogBoxIndirectParamW";
+                L"user32.DialogBoxIndirectParamW;kernel32.CreateFileW";
             SetUserValue(L"Software\\Wine\\Debug", L"RelayInclude", REG_SZ, calls, sizeof calls);
             relayLimited = true;
         }

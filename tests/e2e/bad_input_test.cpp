@@ -18,17 +18,20 @@
 // Store Root REG_DWORD 0x00636261 ("abc")       error 161 (not a full path); no store line
 // Store Root REG_BINARY, the path's bytes       normal; read as the path, scanned
 // store of 10,000 folder files                  normal; 10,000 lines, within 30 s
-// folder names code page 932 cannot hold        normal; measured, logged with '?'; the window
-//   (Korean, emoji)                               shows the real name and no check box; the
-//                                                 exemptions stay as they were
+// folder names code page 932 cannot hold        normal; measured, logged with '?' (never a
+//   (Korean, emoji; "Entwürfe", "¥" that best     look-alike); the window shows the real name
+//   fit would turn into other names)              and no check box; the exemptions stay as
+//                                                 they were
 // folder files held open without sharing        normal; measured
 // store folder is a file                        error 267 (not a folder)
 // store folder gone before the listing          error 2 or 3
 // store folder gone while a warning is open     error 2 or 3 at the next file; the exemption
 //                                                 ticked in that warning is kept
-// log held open without sharing                 error 32; profile untouched
-// log held open for writing by another session's normal
-//   run, sharing read and write
+// log held open without sharing                 error 32, saying the file holds an earlier
+//                                                 check's log, not this one's; profile untouched
+// log hidden and system, held open for writing  normal; emptied and rewritten, still hidden
+//   by another session's run, sharing read and    and system, never created anew over the
+//   write                                         old one
 // log locked while a warning is open, ticked    error 32; the new exemption is kept
 //
 // The store, the registry and Explorer (a block of its own near the end):
@@ -311,7 +314,8 @@ TEST(BadStore, TenThousandFolderFiles) {
 }
 
 // Korean and an emoji have no code page 932 form: the log shows '?' for each
-// such character, as the system's conversion writes it, but the names are
+// such character, also where best fit would write a look-alike that names
+// another file ("Entwurfe.dbx", "\.dbx"), but the names are
 // listed and measured, and the window shows them as they are. The box is not
 // offered for them: their key in the profile would be the '?' form that every
 // such name shares, so the entry under "???" is a trap that must stay unread
@@ -322,6 +326,8 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
     MakeFile(scratch.store + korean + L".dbx", 3073);  // 4 KB, warned
     MakeFile(scratch.store + emoji + L".dbx", 1025);   // 2 KB, below
     MakeFile(scratch.store + kInbox + L".dbx", 5000);  // 5 KB, exempted
+    MakeFile(scratch.store + L"Entwürfe.dbx", 1025);   // 2 KB, below
+    MakeFile(scratch.store + L"¥.dbx", 1025);          // 2 KB, below
     const std::string profile = scratch.IniBytes() + "\?\?\?=" + Cp932(scratch.store) + "\r\n";
     scratch.WriteIni(profile);
 
@@ -341,8 +347,10 @@ TEST(BadStore, NamesOutsideCodePage932AreMeasuredAndCannotTouchExemptions) {
 
     EXPECT_EQ(FileLines(scratch),
               (std::vector<std::wstring>{
+                  FileLine(L"?.dbx", 2, Verdict::Below),
                   Logged(FileLine(korean + L".dbx", 4, Verdict::Warned)),
                   Logged(FileLine(emoji + L".dbx", 2, Verdict::Below)),
+                  FileLine(L"Entw?rfe.dbx", 2, Verdict::Below),
                   FileLine(std::wstring(kInbox) + L".dbx", 5, Verdict::Exempted)}));
     EXPECT_NE(scratch.LogBytes().find("???.dbx  "), std::string::npos);
     EXPECT_EQ(scratch.IniBytes(), profile);
@@ -429,19 +437,53 @@ TEST(BadLock, TheLogHeldByAnotherProgram) {
         Scratch scratch = StoreCase(viewer ? L"bad_log_viewer" : L"bad_log_held");
         const std::string lastLog = Cp932(L"2026/01/01 9:00:00 Tarnwick 起動\r\n");
         WriteBytes(scratch.log, lastLog);
+        // The shared log also hidden, as an administrator may hide it:
+        // Windows refuses (error 5) to create a file anew over a hidden or
+        // system one unless given the same attributes, which Wine lets pass,
+        // so Wine's record of the calls shows how it was opened.
+        const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (viewer) {
+            ASSERT_TRUE(SetFileAttributesW(scratch.log.c_str(), hiddenSystem));
+        }
+        RunOptions watch;
+        watch.watchEvents = viewer;
         Outcome outcome;
         {
             HeldFile log(scratch.log, GENERIC_READ | GENERIC_WRITE,
                          viewer ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0);
-            outcome = RunToEnd(scratch);
+            outcome = RunToEnd(scratch, watch);
         }
         if (viewer) {
             ExpectNormalEnd(outcome, scratch);
+            EXPECT_EQ(scratch.LogBytes().find(lastLog), std::string::npos) << "not emptied";
+            EXPECT_EQ(GetFileAttributesW(scratch.log.c_str()) & hiddenSystem, hiddenSystem);
+            const std::string log = "\\\\Tarnwick.log\",";
+            int opened = 0;
+            for (size_t i = 0; i < outcome.trace.calls.size(); ++i) {
+                const std::string& call = outcome.trace.callArguments[i];
+                const size_t name = call.find(log);
+                if (outcome.trace.calls[i] != "KERNEL32.CreateFileW" || name == std::string::npos) {
+                    continue;
+                }
+                ++opened;
+                // After the name: access, sharing, security, disposition, flags.
+                unsigned long long disposition = 0, flags = 0;
+                std::sscanf(call.c_str() + name + log.size(), "%*x,%*x,%*x,%llx,%llx", &disposition,
+                            &flags);
+                EXPECT_FALSE(static_cast<DWORD>(disposition) == CREATE_ALWAYS &&
+                             (flags & hiddenSystem) != hiddenSystem)
+                    << "created anew over the hidden log: " << call;
+            }
+            EXPECT_GT(opened, 0) << "no opening of the log seen";
         } else {
             ExpectFailure(outcome, scratch, {ERROR_SHARING_VIOLATION});
-            EXPECT_TRUE(outcome.errors.empty() ||
-                        outcome.errors[0].find(scratch.log) != std::wstring::npos)
-                << "the message does not name the log";
+            // The file is there, and holds an earlier check's lines.
+            const std::wstring said = outcome.errors.empty() ? L"" : outcome.errors[0];
+            EXPECT_NE(said.find(scratch.log + L"\r\n今回のチェックのログは書き込まれていません。"
+                                              L"このファイルにあるのは以前のチェックのログで、"
+                                              L"今回のものではありません。"),
+                      std::wstring::npos)
+                << Cp932(said);
             EXPECT_EQ(scratch.LogBytes(), lastLog);
         }
         EXPECT_EQ(scratch.IniBytes(), InboxExemptProfile(scratch.store));
@@ -875,6 +917,10 @@ TEST(BadLock, AnExemptionTheHeldProfileRefusesIsReportedAsAnEvent) {
                             kSkipNotRecordedEvent,
                             {L"Outbox", scratch.store, std::to_wstring(ERROR_SHARING_VIOLATION),
                              L"", scratch.ini, UserName()}}));
+    // Alone: a 1002 would count an opt-out that never happened.
+    std::vector<unsigned long> ids;
+    for (const Event& each : outcome.trace.events) ids.push_back(each.id);
+    EXPECT_EQ(ids, std::vector<unsigned long>{1006});
     EXPECT_EQ(ReadBack(scratch, L"No Check", L"Outbox"), L"");
 }
 

@@ -93,8 +93,10 @@ struct WineTrace {
     std::vector<std::wstring> dlls;
     std::vector<std::wstring> dllPaths;  // the same DLLs' full paths (lower case)
     // The calls that prepare and show windows ("comctl32.InitCommonControls",
-    // "user32.MessageBoxW", ...), in order, and each one's arguments as Wine
-    // printed them (numbers in hexadecimal, "," between).
+    // "user32.MessageBoxW", ...) and open files ("KERNEL32.CreateFileW"),
+    // in order, and each one's arguments as Wine printed them (a string in
+    // quotes, a number in hex digits, of which a 64-bit process's low 32
+    // bits are the argument; "," between).
     std::vector<std::string> calls;
     std::vector<std::string> callArguments;
 };

@@ -204,9 +204,11 @@ TEST(EventLog, ExemptedFoldersAreReportedAtMostTwentyARunAndNeverGetInTheWay) {
 // With EventLog=2 every run ends with one information event: what it found,
 // the folder files it measured, the largest, the folders warned about and
 // exempted, its exit status and the version; after the run's other events,
-// also when it finds no identity or fails (after the failure's event).
+// also when it finds no identity or fails (after the failure's event). The
+// end line stays the log's last, after the line saying that the summary
+// could not be written.
 TEST(EventLog, ASummaryEndsEveryRunWhenAskedFor) {
-    for (const std::string row : {"store", "no_identity", "failed"}) {
+    for (const std::string row : {"store", "no_identity", "failed", "no_event_log"}) {
         SCOPED_TRACE(row);
         Scratch scratch(L"e2e_summary_" + Utf16(row));
         scratch.WriteIni("[Tarnwick]\r\nEventLog=2\r\n[No Check]\r\nInbox=" + Cp932(scratch.store) +
@@ -224,7 +226,7 @@ TEST(EventLog, ASummaryEndsEveryRunWhenAskedFor) {
             before = {
                 FolderEvent(kWarningEvent, kSkippedLargeEvent, L"Inbox", scratch.store, 1048576),
                 FolderEvent(kWarningEvent, kWarnedEvent, inbox, scratch.store, 1048577)};
-        } else if (row == "no_identity") {
+        } else if (row == "no_identity" || row == "no_event_log") {
             SetDefaultIdentityRaw(L"");
         } else {
             SetIdentity(kIdentity, scratch.dir + L"missing");
@@ -235,9 +237,23 @@ TEST(EventLog, ASummaryEndsEveryRunWhenAskedFor) {
 
         RunOptions options;
         options.watchEvents = true;
-        const Outcome outcome = RunToEnd(scratch, options);
+        const Outcome outcome = [&] {
+            std::optional<NoAdvapi32> missing;
+            if (row == "no_event_log") missing.emplace();
+            return RunToEnd(scratch, options);
+        }();
         EXPECT_EQ(outcome.exitCode, row == "failed" ? 1u : 0u);
         std::vector<Event> events = outcome.trace.events;
+        if (row == "no_event_log") {
+            EXPECT_TRUE(events.empty());
+            const std::vector<std::wstring> log = scratch.LogMessages();
+            ASSERT_GE(log.size(), 2u);
+            EXPECT_EQ(log.back(), EndLine());
+            const std::wstring& failed = log[log.size() - 2];
+            EXPECT_EQ(failed.rfind(L"イベントログ書き込み失敗：エラー番号 126：", 0), 0u);
+            EXPECT_NE(failed.find(L" (イベント ID 1000)"), std::wstring::npos) << Cp932(failed);
+            continue;
+        }
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.back(), (Event{kInformationEvent, kRunSummaryEvent, summary}));
         events.pop_back();

@@ -42,5 +42,8 @@ TEST(WriteLog, AFolderWhereTheLogShouldBeEndsTheRun) {
     } catch (const platform::RunFailure& failure) {
         EXPECT_EQ(failure.number, static_cast<unsigned long>(ERROR_ACCESS_DENIED));
         EXPECT_FALSE(failure.description.empty());
+        // No file is there to hold an earlier check's log.
+        EXPECT_EQ(failure.context, L"ログファイルを開けません：" + scratch.log +
+                                       L"\r\n今回のチェックのログは書き込まれていません。");
     }
 }
