@@ -1,5 +1,9 @@
 #include "check_run/main.h"
 
+#include <windows.h>
+
+#include <new>
+
 #include "check_run/error_message.h"
 #include "check_run/event_report.h"
 #include "check_run/run_state.h"
@@ -22,15 +26,26 @@ int Main() {
     // logon script, a double click) leaves the log and the profile to it.
     const platform::RunLock lock(exe.folder, exe.baseName);
     if (!lock.held()) return kAlreadyRunning;
+    // What the run is doing, for a failure that cannot say it itself: memory
+    // running out may strike in any step.
+    std::wstring step = L"ログの書き込み中：" + RunState.LogPath;
     try {
         WriteLog(RunState.LogPath, L"Tarnwick 起動", kLogNew);
+        step = L"設定の読み込み中：" + RunState.IniPath;
         LoadSettings();
-        if (LocateStore() == StoreOutcome::Found) ScanStore();
+        step = L"メールストアの場所の取得中";
+        const StoreOutcome store = LocateStore();
+        step = L"メールストアの検査中：" + RunState.StoreRoot;
+        if (store == StoreOutcome::Found) ScanStore();
+        step = L"ログの書き込み中：" + RunState.LogPath;
         WriteLog(RunState.LogPath, L"Tarnwick 終了", kLogAppend);
     } catch (const platform::RunFailure& failure) {
         // Shown while the lock is held: until the message is answered, the
         // log is this run's.
         return EndWithFailure(failure);
+    } catch (const std::bad_alloc&) {
+        return EndWithFailure({ERROR_NOT_ENOUGH_MEMORY,
+                               platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), step});
     }
     const int status = RunState.NotStored ? kNotStored : kChecked;
     ReportRunSummary(status);
