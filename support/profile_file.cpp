@@ -161,10 +161,12 @@ namespace {
 
 // The file's text in the code page, a piece at a time and whole characters
 // only: `look` gets each piece's bytes and the text they decode to, and says
-// whether to go on. A character cut by the end of a read (at most 3 of its
-// bytes: UTF-8 and GB18030 have 4-byte ones) waits for the next read. Gives
-// Missing when the file cannot be opened, NotText when bytes form no
-// character of the code page, Stopped when `look` stopped.
+// whether to go on. A piece of ASCII alone (the same text in every code
+// page) comes with no text, which spares decoding a large file of it. A
+// character cut by the end of a read (at most 3 of its bytes: UTF-8 and
+// GB18030 have 4-byte ones) waits for the next read. Gives Missing when the
+// file cannot be opened, NotText when bytes form no character of the code
+// page, Stopped when `look` stopped.
 enum class Scan { Missing, Text, NotText, Stopped };
 
 template <typename Look>
@@ -179,10 +181,13 @@ Scan ScanText(const std::wstring& path, unsigned codePage, Look look) {
         const bool end = !ReadFile(file.get(), read.data(), kPieceBytes, &got, nullptr) || got == 0;
         piece.append(read.data(), got);
         if (piece.empty()) return Scan::Text;
+        unsigned char bits = 0;
+        for (const char byte : piece) bits |= static_cast<unsigned char>(byte);
+        const bool ascii = bits < 0x80;
         // The longest front that decodes strictly; at the end, all of it.
         size_t whole = piece.size();
         int length = 0;
-        for (;;) {
+        while (!ascii) {
             length = whole == 0 ? 0
                                 : MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, piece.data(),
                                                       static_cast<int>(whole), nullptr, 0);

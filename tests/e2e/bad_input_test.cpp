@@ -546,6 +546,8 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 //                                                 warned, exit 2; nothing written
 // code page 932 (NEC and IBM codes too),        written as usual, every other character kept
 //   UTF-16 with its mark
+// 300 MB of zeros (sparse)                     judged in pieces: each write refused with
+//                                                 1113, exit 2; nothing written
 // code page 1252 (a Western Windows), the       the Japanese default message refused with
 //   window texts missing                          1113, no '?' in the file; the window shows
 //                                                 it; exit 2
@@ -788,7 +790,10 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         bool tick;  // the box of the first warning is ticked
         End end;
         std::string after;  // Written: the text the file then holds
+        std::uint64_t zeros = 0;  // in place of `before`: this many, sparse, never written
     } rows[] = {
+        // Judged in pieces, never held whole (the 32-bit exe ran out of memory).
+        {"300 MB of zeros", "", false, End::WritesRefused, "", 300u << 20},
         {"code page 1252, the texts missing", numbers, false, End::TextRefused, ""},
         {"UTF-8, a setting empty", numbers + Utf8(rest) + "\r\n", false, End::RefusedToRead, ""},
         {"UTF-8 with its mark, every setting present",
@@ -811,7 +816,12 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         SetIdentity(L"{PROF-DAMAGE}", scratch.store);
         MakeFile(scratch.store + L"Outbox.dbx", 2048);
         MakeFile(scratch.store + L"Inbox.dbx", 2048);
-        scratch.WriteIni(row.before);
+        if (row.zeros != 0) {
+            MakeFile(scratch.ini, row.zeros);
+        } else {
+            scratch.WriteIni(row.before);
+        }
+        const auto start = std::chrono::steady_clock::now();
         RunOptions options;
         if (row.end == End::TextRefused) options.linuxLocale = L"C.UTF-8";
         e2e::Run run(scratch.exe, options);
@@ -826,6 +836,11 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
             ticked = true;
             TickAndClose(warning);
         });
+        if (row.zeros != 0) {
+            std::printf("%s: %.1f s\n", row.name,
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                            .count());
+        }
         const auto log = scratch.LogMessages();
         if (row.end == End::RefusedToRead) {
             ExpectFailure(outcome, scratch, {1113});
@@ -867,6 +882,10 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         }
         if (row.end == End::Written) {
             EXPECT_EQ(FromCp932(scratch.IniBytes()), FromCp932(row.after));
+        } else if (row.zeros != 0) {
+            WIN32_FILE_ATTRIBUTE_DATA file = {};
+            GetFileAttributesExW(scratch.ini.c_str(), GetFileExInfoStandard, &file);
+            EXPECT_EQ((std::uint64_t{file.nFileSizeHigh} << 32) | file.nFileSizeLow, row.zeros);
         } else if (row.end != End::TextRefused) {
             EXPECT_TRUE(scratch.IniBytes() == row.before) << "the profile was rewritten";
         }
