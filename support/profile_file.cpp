@@ -80,6 +80,8 @@ std::vector<std::wstring> ReadIniKeys(const std::wstring& path, const std::wstri
 
 namespace {
 
+constexpr unsigned long kHoldRetryMs = 100;
+
 // Opened as Windows' profile service opens the file: reading, and sharing
 // everything, so that only another program's hold keeps it out.
 HANDLE OpenAsTheService(const std::wstring& path) {
@@ -130,9 +132,9 @@ unsigned long WriteIniString(const std::wstring& path, const std::wstring& secti
 }
 
 unsigned long ProfileOpenError(const std::wstring& path) {
-    const DWORD start = GetTickCount();
     std::string piece(kPieceBytes, '\0');
-    for (;;) {
+    // Tries every kHoldRetryMs until kHoldWaitMs have passed.
+    for (unsigned long waited = 0;; waited += kHoldRetryMs) {
         DWORD error = ERROR_SUCCESS;
         {
             platform::ScopedHandle file(OpenAsTheService(path));
@@ -152,8 +154,8 @@ unsigned long ProfileOpenError(const std::wstring& path) {
             }
         }
         const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-        if (!held || GetTickCount() - start >= kHoldWaitMs) return error;
-        Sleep(100);
+        if (!held || waited >= kHoldWaitMs) return error;
+        Sleep(kHoldRetryMs);
     }
 }
 
