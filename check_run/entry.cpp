@@ -14,7 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } catch (const platform::RunFailure& failure) {
         return EndWithFailure(failure);
     } catch (const std::bad_alloc&) {
-        return EndWithFailure(
-            {ERROR_NOT_ENOUGH_MEMORY, platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L""});
+        // Before the check started (its own steps say where they were).
+        return EndWithFailure({ERROR_NOT_ENOUGH_MEMORY,
+                               platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), L"起動中"});
     }
 }

@@ -35,10 +35,17 @@ std::int32_t EventSetting() {
     if (!Reports.setting) {
         // Before the profile path is known (a failure at the very start)
         // there is no setting to read, and nothing is taken from a profile
-        // saved as UTF-8, which Windows would misread.
-        const std::wstring text = RunState.IniPath.empty() || IsMisreadUtf8(RunState.IniPath)
-                                      ? std::wstring()
-                                      : ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
+        // saved as UTF-8, which Windows would misread. A setting that cannot
+        // be read (memory, say, for a huge profile) leaves its default: a
+        // failed run's event is never lost to it.
+        std::wstring text;
+        try {
+            if (!RunState.IniPath.empty() && !IsMisreadUtf8(RunState.IniPath)) {
+                text = ReadIniString(RunState.IniPath, kMainSection, kEventLogKey);
+            }
+        } catch (...) {
+            text.clear();
+        }
         bool tooLarge = false;
         Reports.setting = ParseWholeNumber(text, &tooLarge).value_or(1);
     }

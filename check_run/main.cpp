@@ -1,5 +1,9 @@
 #include "check_run/main.h"
 
+#include <windows.h>
+
+#include <new>
+
 #include "check_run/error_message.h"
 #include "check_run/event_report.h"
 #include "check_run/run_state.h"
@@ -22,13 +26,21 @@ int Main() {
     // logon script, a double click) leaves the log and the profile to it.
     const platform::RunLock lock(exe.folder, exe.baseName);
     if (!lock.held()) return kAlreadyRunning;
+    // What the run is doing, for a failure that cannot say it itself: memory
+    // running out may strike in any step.
+    std::wstring step = L"ログの書き込み中：" + logPath;
     try {
         WriteLog(logPath, L"Tarnwick 起動", kLogNew);
         // Only now is the log this run's: a log that could not be begun holds
         // an earlier check, and nothing of this run is added to it.
         RunState.LogPath = logPath;
+        step = L"設定の読み込み中：" + RunState.IniPath;
         LoadSettings();
-        if (LocateStore() == StoreOutcome::Found) ScanStore();
+        step = L"メールストアの場所の取得中";
+        const StoreOutcome store = LocateStore();
+        step = L"メールストアの検査中：" + RunState.StoreRoot;
+        if (store == StoreOutcome::Found) ScanStore();
+        step = L"ログの書き込み中：" + RunState.LogPath;
         const int status = RunState.NotStored ? kNotStored : kChecked;
         // The end line stays the log's last, after the summary and any line
         // about it. The log is opened for it before the summary is written,
@@ -41,6 +53,9 @@ int Main() {
         // Shown while the lock is held: until the message is answered, no
         // other check touches the log.
         return EndWithFailure(failure);
+    } catch (const std::bad_alloc&) {
+        return EndWithFailure({ERROR_NOT_ENOUGH_MEMORY,
+                               platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), step});
     }
 }
 

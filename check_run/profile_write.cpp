@@ -1,5 +1,7 @@
 #include "check_run/profile_write.h"
 
+#include <windows.h>
+
 #include "check_run/run_state.h"
 #include "platform/failure.h"
 #include "support/profile_file.h"
@@ -11,12 +13,26 @@ unsigned long StoreProfileValue(const std::wstring& section, const std::wstring&
 }
 
 std::wstring ProfileWriteErrorText(unsigned long error) {
-    if (error == kProfileNotAnsi) {
+    // Both refusals give this number: the file's text, or the value's. The
+    // file is judged again to tell which.
+    if (error == kProfileNotAnsi && !RewriteKeepsText(RunState.IniPath)) {
         return L"設定ファイルにシステムの ANSI コードページ (日本語版ではシフト JIS) "
                L"の文字でないデータがあるため、書き込むと内容が壊れます。"
                L"メモ帳で文字コードに「ANSI」を選んで保存し直して下さい。";
     }
+    if (error == kTextNotAnsi) {
+        return L"書き込む名前か値に、システムの ANSI コードページ (日本語版ではシフト JIS) "
+               L"で表せない文字があるため、書き込みませんでした。"
+               L"メモ帳で設定ファイルを文字コード「Unicode」で保存し直すと書き込めます。";
+    }
     return platform::SystemErrorText(error) + platform::RightsHint(error);
+}
+
+void RefuseUnopenableProfile() {
+    const unsigned long error = ProfileOpenError(RunState.IniPath);
+    if (error == ERROR_SUCCESS) return;
+    throw platform::RunFailure{error, platform::SystemErrorText(error) + platform::RightsHint(error),
+                               L"設定ファイルを開けません：" + RunState.IniPath};
 }
 
 void RefuseMisreadProfile() {

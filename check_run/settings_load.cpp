@@ -97,6 +97,7 @@ std::wstring LoadText(const wchar_t* key, const wchar_t* fallback, const wchar_t
 }  // namespace
 
 void LoadSettings() {
+    RefuseUnopenableProfile();
     RefuseMisreadProfile();
     RunState.LimitSize = LoadNumber(kMainSection, L"LimitSize", 2097152, L"制限サイズ取得：");
     RunState.WarningSize = LoadNumber(kMainSection, L"WarningSize", 1048576, L"警告サイズ取得：");

@@ -8,9 +8,9 @@
 // default of every setting that is missing or empty, and logs each value.
 // A default that could not be stored is used all the same: a log line with
 // the error number follows its value, and RunState.NotStored is set. A number
-// setting that is not a whole number in 32 bits ends the run, as does a
-// profile saved as UTF-8, before anything is read from it (see
-// RefuseMisreadProfile). A default whose write is refused because it would
+// setting that is not a whole number in 32 bits ends the run, as do a
+// profile that exists but cannot be opened (RefuseUnopenableProfile) and one
+// saved as UTF-8 (RefuseMisreadProfile), before anything is read from them. A default whose write is refused because it would
 // damage the profile (see StoreProfileValue) is one not stored.
 void LoadSettings();
 

@@ -28,23 +28,44 @@ std::wstring CutToReadLimit(const std::wstring& text, bool* cut);
 // The names of the keys that have a value in the section, in file order.
 std::vector<std::wstring> ReadIniKeys(const std::wstring& path, const std::wstring& section);
 
+// The error WriteIniString gives for a section, key or value that the file
+// cannot hold exactly (ERROR_NO_UNICODE_TRANSLATION).
+inline constexpr unsigned long kTextNotAnsi = 1113;
+
 // Writes the key, creating file and section as needed, and reads it back from
 // the file itself (the service's cache is dropped first). A value with a
 // leading or trailing space is stored in double quotes, which the reader
-// removes. Returns 0 when ReadIniString now gives the value, otherwise the
-// Windows error number of the failure (ERROR_WRITE_FAULT when the service
-// reported none).
+// removes. Nothing is written, and kTextNotAnsi given, when the section, key
+// or value holds a NUL, or, unless the file is UTF-16 with its byte order
+// mark, a character the ANSI code page cannot hold (the service would store
+// a look-alike or '?'). Returns 0 when ReadIniString now gives the value,
+// otherwise the Windows error number of the failure (ERROR_WRITE_FAULT when
+// the service reported none).
 unsigned long WriteIniString(const std::wstring& path, const std::wstring& section,
                              const std::wstring& key, const std::wstring& value);
+
+// How long another program's hold on the profile is waited out.
+inline constexpr unsigned long kHoldWaitMs = 2000;
+
+// Opens the profile and reads it through, as the profile service will, and
+// gives 0 when that works or the file is missing (a first run), otherwise the
+// Windows error number. A hold by another program (32, 33: a virus scanner,
+// a policy refresh rewriting the file) is retried for kHoldWaitMs.
+unsigned long ProfileOpenError(const std::wstring& path);
+
+// The profile is judged in pieces of this many bytes, never held whole.
+inline constexpr unsigned long kPieceBytes = 65536;
 
 // True when the file is UTF-8 that Windows' profile service would misread:
 // it reads only the UTF-16 byte order mark, so a UTF-8 one sticks to the
 // first line and hides its section, and UTF-8 text comes out garbled in the
 // ANSI code page. That is a file that starts with the UTF-8 mark (under every
 // code page), or, while the ANSI code page is not UTF-8, valid UTF-8 holding
-// a character of three bytes or more (Japanese text is made of those; two-
-// byte sequences alone can be Shift-JIS half-width kana). False for a file
-// that is missing or cannot be read.
+// kana or Japanese punctuation (U+3000 to U+30FF), as Japanese text saved as
+// UTF-8 does. Code page 932 text may form valid UTF-8 by chance (苺Ａ is the
+// bytes of one 3-byte character and '`'), but almost never those
+// characters: such a file is read as ANSI. False for a file that is missing
+// or cannot be read.
 bool IsMisreadUtf8(const std::wstring& path);
 
 // False when a write through the service could damage the rest of the file:

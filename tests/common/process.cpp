@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+// After windows.h (from process.h), which it needs.
+#include <tlhelp32.h>
+
 #include "files.h"
 #include "registry.h"
 #include "text.h"
@@ -65,6 +68,46 @@ static std::wstring WineOutputPath() {
     return path;
 }
 
+// The process of `exe` started by Wine's loader under `env LC_ALL=locale`;
+// nullptr (reported) when none shows within the time.
+static HANDLE StartInLinuxLocale(const std::wstring& exe, const std::wstring& folder,
+                                 const std::wstring& locale) {
+    wchar_t loader[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
+    if (!StartLinuxProgram("/usr/bin/env", L"env LC_ALL=" + locale + L" " + loader + L" \"" +
+                                               Utf16(LinuxPath(exe)) + L"\"",
+                           folder)) {
+        ReportFailure("cannot start " + Utf8(exe) + " through env");
+        return nullptr;
+    }
+    HANDLE found = nullptr;
+    WaitUntil(
+        [&] {
+            const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32W entry = {};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32FirstW(all, &entry); more && !found;
+                 more = Process32NextW(all, &entry)) {
+                const HANDLE process = OpenProcess(
+                    PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                    entry.th32ProcessID);
+                wchar_t path[MAX_PATH] = {};
+                DWORD size = MAX_PATH;
+                if (process && QueryFullProcessImageNameW(process, 0, path, &size) &&
+                    lstrcmpiW(path, exe.c_str()) == 0) {
+                    found = process;
+                } else if (process) {
+                    CloseHandle(process);
+                }
+            }
+            CloseHandle(all);
+            return found != nullptr;
+        },
+        20000);
+    if (found == nullptr) ReportFailure("no process of " + Utf8(exe) + " started through env");
+    return found;
+}
+
 Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(options.timeoutMs) {
     std::wstring folder = options.currentFolder;
     if (folder.empty()) folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
@@ -100,6 +143,10 @@ Run::Run(const std::wstring& exe, const RunOptions& options) : timeoutMs_(option
             exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
             environment.empty() ? nullptr : environment.data(), folder.c_str(), &startup, &info);
     };
+    if (!options.linuxLocale.empty()) {
+        process_ = StartInLinuxLocale(exe, folder, options.linuxLocale);
+        return;
+    }
     // Under a heavily loaded machine Wine has, rarely, failed a start with
     // ERROR_INTERNAL_ERROR before the program ran at all: try once more.
     BOOL started = start();

@@ -22,6 +22,11 @@ struct RunOptions {
     // Turns on Wine's debug output of the events the run writes and of the
     // DLLs it loads, kept for Run::WineOutput.
     bool watchEvents = false;
+    // Under Wine, the Linux locale to start in (LC_ALL), which sets the ANSI
+    // code page: "C.UTF-8" gives 1252, a Western Windows. Wine hands a child
+    // its parent's Linux environment whatever `environment` says, so such a
+    // run is started through Linux's env and found by its exe's path.
+    std::wstring linuxLocale = L"";
 };
 
 // A started program; stopped on destruction if still running.

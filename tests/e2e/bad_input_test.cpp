@@ -525,14 +525,16 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 //
 // Fault or input                                Outcome
 // --------------------------------------------  ---------------------------------------------
-// profile held open without sharing, from the   exit 2, end line; the defaults used, each
-//   start / from the first warning on             with "既定値を保存できません：… エラー番号 32";
-//                                                 a ticked box: no "次回よりチェックを省略", a
-//                                                 line and an error message with 32, the other
-//                                                 files still checked, the exemptions already
-//                                                 in the profile honoured; profile untouched
-// profile read-only (chattr +i)                 the same with 5, the settings read
-// a folder where the profile belongs            the same with 5, all five defaults lost
+// profile held open without sharing from the   error 32 naming the profile, after waiting
+//   start, or a folder where it belongs           about 2 s for the hold to end (5 for the
+//                                                 folder, with the rights hint); nothing read,
+//                                                 nothing written, no end line
+// profile held open without sharing from the    exit 2, end line; a ticked box: no
+//   first warning on                              "次回よりチェックを省略", a line and an error
+//                                                 message with 32, the other files still
+//                                                 checked, the exemptions already in the
+//                                                 profile honoured; profile untouched
+// profile read-only (chattr +i)                 the same with 5
 // the exe's folder named with characters        the profile beside the exe read and written,
 //   outside code page 932, or with ¥ (the         not another folder's
 //   backslash of code page 932)
@@ -543,6 +545,11 @@ TEST(BadLock, TheLogLockedWhileAWarningIsOpenKeepsTheNewExemption) {
 //                                                 warned, exit 2; nothing written
 // code page 932 (NEC and IBM codes too),        written as usual, every other character kept
 //   UTF-16 with its mark
+// 300 MB of zeros (sparse)                     judged in pieces: each write refused with
+//                                                 1113, exit 2; nothing written
+// code page 1252 (a Western Windows), the       the Japanese default message refused with
+//   window texts missing                          1113, no '?' in the file; the window shows
+//                                                 it; exit 2
 // a second copy while a check runs (the same    exit 3, nothing shown, log and profile left
 //   exe in capitals or through another drive      to the running check; a Check.exe beside
 //   letter linked to its folder, or both at       it runs its own check meanwhile
@@ -638,14 +645,15 @@ size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& star
 }  // namespace
 
 // A tick or a default that the profile did not take is never logged
-// as stored, and the run goes on with every other folder file.
+// as stored, and the run goes on with every other folder file. A profile
+// that cannot be opened at all ends the run before anything is read.
 TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
     enum class Fault { HeldFromStart, ReadOnly, Folder, HeldAfterFirstWarning };
     const struct {
         const char* name;
         Fault fault;
         unsigned long error;
-        bool unreadable;  // the settings and the exemption cannot be read either
+        bool unreadable;  // from the start: the run ends before reading the profile
     } rows[] = {
         {"held from the start", Fault::HeldFromStart, ERROR_SHARING_VIOLATION, true},
         {"read-only", Fault::ReadOnly, ERROR_ACCESS_DENIED, false},
@@ -678,26 +686,31 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
         held.reset();
         readOnly.reset();
 
-        EXPECT_EQ(outcome.exitCode, 2u);
         const auto log = scratch.LogMessages();
-        EXPECT_TRUE(!log.empty() && log.back() == EndLine()) << "no end line";
         const std::wstring number = L"エラー番号 " + std::to_wstring(row.error);
-        EXPECT_EQ(CountLines(log, L"既定値を保存できません：[", number), row.unreadable ? 5u : 0u);
-        const size_t warnings = row.unreadable ? 2 : 1;
-        EXPECT_EQ(outcome.warnings, static_cast<int>(warnings));
-        EXPECT_EQ(CountLines(log, NoCheckLine()), 0u);
-        EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：" + number), warnings);
-        std::vector<std::wstring> sizes;
-        for (const auto& line : log) {
-            if (line.find(L"  サイズ：") != std::wstring::npos) sizes.push_back(line);
+        if (row.unreadable) {
+            // Its values would read as missing and their defaults take
+            // their place: the run ends before any is read.
+            ExpectFailure(outcome, scratch, {row.error});
+            EXPECT_EQ(log, std::vector<std::wstring>{StartLine()});
+            EXPECT_EQ(outcome.warnings, 0);
+        } else {
+            EXPECT_EQ(outcome.exitCode, 2u);
+            EXPECT_TRUE(!log.empty() && log.back() == EndLine()) << "no end line";
+            EXPECT_EQ(CountLines(log, L"既定値を保存できません：[", number), 0u);
+            EXPECT_EQ(outcome.warnings, 1);
+            EXPECT_EQ(CountLines(log, NoCheckLine()), 0u);
+            EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：" + number), 1u);
+            std::vector<std::wstring> sizes;
+            for (const auto& line : log) {
+                if (line.find(L"  サイズ：") != std::wstring::npos) sizes.push_back(line);
+            }
+            std::sort(sizes.begin(), sizes.end());
+            EXPECT_EQ(sizes, (std::vector<std::wstring>{FileLine(outbox, 1048576, Verdict::Warned),
+                                                        FileLine(inbox, 1048576,
+                                                                 Verdict::Exempted)}));
         }
-        std::sort(sizes.begin(), sizes.end());
-        EXPECT_EQ(
-            sizes,
-            (std::vector<std::wstring>{
-                FileLine(outbox, 1048576, Verdict::Warned),
-                FileLine(inbox, 1048576, row.unreadable ? Verdict::Warned : Verdict::Exempted)}));
-        ASSERT_EQ(outcome.errors.size(), warnings);
+        ASSERT_EQ(outcome.errors.size(), 1u);
         for (const auto& error : outcome.errors) {
             EXPECT_EQ(ErrorNumber(error), row.error) << Cp932(error);
             EXPECT_NE(error.find(scratch.ini), std::wstring::npos) << Cp932(error);
@@ -767,14 +780,20 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
     // for their first: the same characters.
     const std::string twoCodes = "[他]\r\nk=\x87\x9A\xFA\x4A\xEE\xE0\r\n";
     const std::string undefined = "[他]\r\nk=\x85\x40\r\n";  // no character of code page 932
-    enum class End { RefusedToRead, WritesRefused, Written };
+    // TextRefused: under code page 1252 (Wine in the C locale), the Japanese
+    // default message is not written at all, and the window shows it.
+    enum class End { RefusedToRead, WritesRefused, Written, TextRefused };
     const struct {
         const char* name;
         std::string before;
         bool tick;  // the box of the first warning is ticked
         End end;
         std::string after;  // Written: the text the file then holds
+        std::uint64_t zeros = 0;  // in place of `before`: this many, sparse, never written
     } rows[] = {
+        // Judged in pieces, never held whole (the 32-bit exe ran out of memory).
+        {"300 MB of zeros", "", false, End::WritesRefused, "", 300u << 20},
+        {"code page 1252, the texts missing", numbers, false, End::TextRefused, ""},
         {"UTF-8, a setting empty", numbers + Utf8(rest) + "\r\n", false, End::RefusedToRead, ""},
         {"UTF-8 with its mark, every setting present",
          "\xEF\xBB\xBF" + numbers + Utf8(rest) + "1\r\n", false, End::RefusedToRead, ""},
@@ -796,14 +815,31 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         SetIdentity(L"{PROF-DAMAGE}", scratch.store);
         MakeFile(scratch.store + L"Outbox.dbx", 2048);
         MakeFile(scratch.store + L"Inbox.dbx", 2048);
-        scratch.WriteIni(row.before);
-        e2e::Run run(scratch.exe);
+        if (row.zeros != 0) {
+            MakeFile(scratch.ini, row.zeros);
+        } else {
+            scratch.WriteIni(row.before);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        RunOptions options;
+        if (row.end == End::TextRefused) options.linuxLocale = L"C.UTF-8";
+        e2e::Run run(scratch.exe, options);
         bool ticked = false;
+        std::vector<std::wstring> texts;  // the first warning's title and message
         const Outcome outcome = Finish(run, [&](HWND warning) {
+            if (texts.empty()) {
+                texts = {driver::Control(warning, lblWarningTitle).text,
+                         driver::Control(warning, lblWarningMsg).text};
+            }
             if (!row.tick || ticked) return driver::ClickId(warning, cmdClose);
             ticked = true;
             TickAndClose(warning);
         });
+        if (row.zeros != 0) {
+            std::printf("%s: %.1f s\n", row.name,
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                            .count());
+        }
         const auto log = scratch.LogMessages();
         if (row.end == End::RefusedToRead) {
             ExpectFailure(outcome, scratch, {1113});
@@ -821,12 +857,35 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
             EXPECT_EQ(CountLines(log, L"チェック省略を保存できません：エラー番号 1113"),
                       row.tick ? 1u : 0u);
             EXPECT_EQ(outcome.errors.size(), row.tick ? 1u : 0u);
+        } else if (row.end == End::TextRefused) {
+            // The log is in code page 1252 too: its Japanese is '?'.
+            EXPECT_EQ(outcome.exitCode, 2u);
+            EXPECT_EQ(outcome.warnings, 2);
+            EXPECT_EQ(texts, (std::vector<std::wstring>{L"WARNING!", kDefaultMessage}));
+            const std::string logBytes = scratch.LogBytes();
+            const size_t refused = logBytes.find("[Tarnwick] WarningMsg ");
+            EXPECT_EQ(refused == std::string::npos
+                          ? ""
+                          : logBytes.substr(logBytes.find("\r\n", refused) - 5, 5),
+                      " 1113")
+                << logBytes;
+            EXPECT_EQ(logBytes.find("] WarningTitle "), std::string::npos) << logBytes;
+            EXPECT_EQ(scratch.IniBytes().find('?'), std::string::npos) << scratch.IniBytes();
+            EXPECT_EQ(ProfileSections(scratch.IniBytes()),
+                      (ProfileText{{L"Tarnwick",
+                                    {L"LimitSize=3000000", L"WarningSize=1",
+                                     L"WarningTitle=WARNING!"}},
+                                   {L"No Check", {L"Visible=1"}}}));
         } else {
             ExpectNormalEnd(outcome, scratch);
         }
         if (row.end == End::Written) {
             EXPECT_EQ(FromCp932(scratch.IniBytes()), FromCp932(row.after));
-        } else {
+        } else if (row.zeros != 0) {
+            WIN32_FILE_ATTRIBUTE_DATA file = {};
+            GetFileAttributesExW(scratch.ini.c_str(), GetFileExInfoStandard, &file);
+            EXPECT_EQ((std::uint64_t{file.nFileSizeHigh} << 32) | file.nFileSizeLow, row.zeros);
+        } else if (row.end != End::TextRefused) {
             EXPECT_TRUE(scratch.IniBytes() == row.before) << "the profile was rewritten";
         }
     }

@@ -90,12 +90,26 @@ TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
                   static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
     }
     EXPECT_EQ(ReadIniString(scratch.ini, L"S", L"k"), L"v");
+
+    // What the file's code page cannot hold exactly ('?' or a look-alike in
+    // code page 932), or a NUL, is never written; UTF-16 holds every text.
+    for (const std::wstring& refused : {std::wstring(L"한국어"), std::wstring(L"ä"),
+                                       std::wstring(L"a\0b", 3)}) {
+        EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", refused), 1113u) << Cp932(refused);
+        EXPECT_EQ(WriteIniString(scratch.ini, L"S", refused, L"v"), 1113u) << Cp932(refused);
+    }
+    EXPECT_EQ(scratch.IniBytes(), "[S]\r\nk=v\r\n");
+    scratch.WriteIni(std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12));
+    EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", L"한국어"), 0u);
 }
 
 // Judged as Windows reads the file: UTF-8 is misread unless the ANSI code
 // page is UTF-8 (the mark never is read); a rewrite keeps the characters
 // of code page 932 and UTF-16, not bytes the code page lacks.
 TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
+    // The file is judged in pieces of 64 KiB: a character across the first
+    // piece's end is still one character.
+    const std::string across(65535 - 7, 'a');
     const struct {
         std::string bytes;
         bool keepsText;
@@ -105,7 +119,10 @@ TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
         {"[S]\r\nk=\x87\x9A\xFA\x4A\xEE\xE0\r\n", true, false},  // the same by their second codes
         {"[S]\r\nk=\xC3\xBD\r\n", true, false},                  // ﾃｽ, also UTF-8 for ý
         {std::string("\xFF\xFE[\0S\0]\0", 8), true, false},      // UTF-16 with its mark
-        {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\r\n", false, true},  // UTF-8 警告
+        {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\xE3\x80\x82\r\n", false, true},  // UTF-8 警告。
+        {"[S]\r\nk=\xE4\x95\x82\x60\r\n", true, false},  // 苺Ａ, also UTF-8 for U+5542 '`'
+        {"[S]\r\nk=" + across + "\xE3\x82\xA2\r\n", true, true},   // UTF-8 ア, or 繝｢
+        {"[S]\r\nk=" + across + "\x83\x41\r\n", true, false},       // code page 932 ア
         {"\xEF\xBB\xBF[S]\r\nk=v\r\n", false, true},             // ASCII behind the UTF-8 mark
         {"[S]\r\nk=\x85\x40\r\n", false, false},                 // no character of code page 932
         {std::string("[S]\r\nk=a\0b\r\n", 12), false, false},    // a NUL byte
@@ -115,7 +132,8 @@ TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
     EXPECT_FALSE(IsMisreadUtf8(scratch.ini)) << "a missing file";
     for (const auto& row : rows) {
         scratch.WriteIni(row.bytes);
-        EXPECT_EQ(RewriteKeepsText(scratch.ini), row.keepsText) << row.bytes;
-        EXPECT_EQ(IsMisreadUtf8(scratch.ini), row.misreadUtf8) << row.bytes;
+        const std::string shown = row.bytes.substr(row.bytes.size() > 40 ? row.bytes.size() - 8 : 0);
+        EXPECT_EQ(RewriteKeepsText(scratch.ini), row.keepsText) << shown;
+        EXPECT_EQ(IsMisreadUtf8(scratch.ini), row.misreadUtf8) << shown;
     }
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <thread>
+
 #include "check_run/run_state.h"
 #include "common/files.h"
 #include "common/log_lines.h"
@@ -182,4 +185,27 @@ TEST_F(LoadSettingsTest, NumbersConvertOnlyAsWholeNumbersAndTheEdgesExactly) {
         EXPECT_EQ(scratch.LogMessages(), logged);
         EXPECT_EQ(scratch.IniBytes(), profile);
     }
+}
+
+// Another program's hold on the profile (a virus scanner, a policy refresh)
+// is usually brief: waited out, the values the file holds are read, never
+// replaced by their defaults.
+TEST_F(LoadSettingsTest, AProfileHeldBrieflyIsReadOnceReleased) {
+    const std::string profile = Cp932(
+        L"[Tarnwick]\r\nLimitSize=3000000\r\nWarningSize=5\r\nWarningTitle=T\r\n"
+        L"WarningMsg=M\r\n[No Check]\r\nVisible=0\r\n");
+    scratch.WriteIni(profile);
+    std::optional<HeldFile> held(std::in_place, scratch.ini);
+    std::thread release([&] {
+        Sleep(700);
+        held.reset();
+    });
+    try {
+        LoadSettings();
+    } catch (const platform::RunFailure& failure) {
+        ADD_FAILURE() << "error " << failure.number;
+    }
+    release.join();
+    EXPECT_EQ(scratch.LogMessages(), SettingLines(L"3000000", L"5", L"T", L"M", L"0"));
+    EXPECT_EQ(scratch.IniBytes(), profile);
 }
