@@ -2,9 +2,10 @@
 # Runs every test under Wine, on a private X display so that the warning
 # windows have a screen: first the 64-bit suite (unit, end-to-end, checks of
 # the shipped exe's file), then the shipped 32-bit exe driven by the 32-bit
-# build of the end-to-end tests under the 32-bit Wine. Each suite keeps one
-# wineserver up for its whole run. Arguments go to both ctest runs
-# (-R FirstRun runs the FirstRun cases of both).
+# build of the end-to-end tests, and the unit tests built for i686, under the
+# 32-bit Wine. Each suite keeps one wineserver up for its whole run.
+# Arguments go to both ctest runs (-R FirstRun runs the FirstRun cases of
+# both).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
