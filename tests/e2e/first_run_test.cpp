@@ -6,7 +6,6 @@
 
 #include "common/stand_in.h"
 #include "harness.h"
-#include "platform/failure.h"
 
 using namespace e2e;
 
@@ -59,7 +58,7 @@ TEST(FirstRun, AnUnconvertibleSettingEndsTheRunWithAnErrorMessage) {
     watch.watchEvents = true;
     Outcome outcome = RunToEnd(scratch, watch);
     EXPECT_EQ(planted.Loads(), L"");
-    ExpectFailure(outcome, scratch, {platform::kNotANumber});
+    ExpectFailure(outcome, scratch, {13});
     ASSERT_EQ(outcome.errors.size(), 1u);
     EXPECT_NE(outcome.errors[0].find(L"LimitSize=abc"), std::wstring::npos);
     EXPECT_EQ(scratch.LogMessages(), std::vector<std::wstring>{StartLine()});
