@@ -54,8 +54,8 @@ int Main() {
         // other check touches the log.
         return EndWithFailure(failure);
     } catch (const std::bad_alloc&) {
-        return EndWithFailure({ERROR_NOT_ENOUGH_MEMORY,
-                               platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), step});
+        return EndWithFailure(
+            {ERROR_NOT_ENOUGH_MEMORY, platform::SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), step});
     }
 }
 

@@ -31,7 +31,8 @@ std::wstring ProfileWriteErrorText(unsigned long error) {
 void RefuseUnopenableProfile() {
     const unsigned long error = ProfileOpenError(RunState.IniPath);
     if (error == ERROR_SUCCESS) return;
-    throw platform::RunFailure{error, platform::SystemErrorText(error) + platform::RightsHint(error),
+    throw platform::RunFailure{error,
+                               platform::SystemErrorText(error) + platform::RightsHint(error),
                                L"設定ファイルを開けません：" + RunState.IniPath};
 }
 

@@ -9,7 +9,7 @@
 
 struct RunStateData {
     std::wstring IniPath;
-    std::wstring LogPath;  // set once this run has begun the log: empty before
+    std::wstring LogPath;          // set once this run has begun the log: empty before
     std::int32_t LimitSize = 0;    // kilobytes at which a folder file stops working
     std::int32_t WarningSize = 0;  // kilobytes from which a folder file gets a warning
     std::wstring WarningTitle;

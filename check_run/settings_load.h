@@ -10,8 +10,9 @@
 // the error number follows its value, and RunState.NotStored is set. A number
 // setting that is not a whole number in 32 bits ends the run, as do a
 // profile that exists but cannot be opened (RefuseUnopenableProfile) and one
-// saved as UTF-8 (RefuseMisreadProfile), before anything is read from them. A default whose write is refused because it would
-// damage the profile (see StoreProfileValue) is one not stored.
+// saved as UTF-8 (RefuseMisreadProfile), before anything is read from them.
+// A default whose write is refused, because it would damage the profile or
+// the file cannot hold it exactly (see StoreProfileValue), is one not stored.
 void LoadSettings();
 
 // A whole number in signed 32 bits: optional spaces, an optional sign, decimal

@@ -230,8 +230,7 @@ bool IsMisreadUtf8(const std::wstring& path) {
 bool RewriteKeepsText(const std::wstring& path) {
     if (StartsWith(path, kUtf16Mark)) return true;
     const Scan scan = ScanText(path, CP_ACP, [](std::string_view bytes, std::wstring_view text) {
-        return bytes.find('\0') == std::string_view::npos &&
-               platform::FitsAnsi(std::wstring(text));
+        return bytes.find('\0') == std::string_view::npos && platform::FitsAnsi(std::wstring(text));
     });
     return scan == Scan::Missing || scan == Scan::Text;
 }

@@ -74,9 +74,10 @@ static HANDLE StartInLinuxLocale(const std::wstring& exe, const std::wstring& fo
                                  const std::wstring& locale) {
     wchar_t loader[MAX_PATH] = {};
     GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
-    if (!StartLinuxProgram("/usr/bin/env", L"env LC_ALL=" + locale + L" " + loader + L" \"" +
-                                               Utf16(LinuxPath(exe)) + L"\"",
-                           folder)) {
+    if (!StartLinuxProgram(
+            "/usr/bin/env",
+            L"env LC_ALL=" + locale + L" " + loader + L" \"" + Utf16(LinuxPath(exe)) + L"\"",
+            folder)) {
         ReportFailure("cannot start " + Utf8(exe) + " through env");
         return nullptr;
     }
@@ -88,9 +89,9 @@ static HANDLE StartInLinuxLocale(const std::wstring& exe, const std::wstring& fo
             entry.dwSize = sizeof entry;
             for (BOOL more = Process32FirstW(all, &entry); more && !found;
                  more = Process32NextW(all, &entry)) {
-                const HANDLE process = OpenProcess(
-                    PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                    entry.th32ProcessID);
+                const HANDLE process =
+                    OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                                FALSE, entry.th32ProcessID);
                 wchar_t path[MAX_PATH] = {};
                 DWORD size = MAX_PATH;
                 if (process && QueryFullProcessImageNameW(process, 0, path, &size) &&

@@ -709,9 +709,9 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
                 if (line.find(L"  サイズ：") != std::wstring::npos) sizes.push_back(line);
             }
             std::sort(sizes.begin(), sizes.end());
-            EXPECT_EQ(sizes, (std::vector<std::wstring>{FileLine(outbox, 1048576, Verdict::Warned),
-                                                        FileLine(inbox, 1048576,
-                                                                 Verdict::Exempted)}));
+            EXPECT_EQ(sizes,
+                      (std::vector<std::wstring>{FileLine(outbox, 1048576, Verdict::Warned),
+                                                 FileLine(inbox, 1048576, Verdict::Exempted)}));
         }
         // The refused tick is an error event of its own, naming folder, store,
         // error and profile; never also counted as an opt-out (1002) or a
@@ -725,7 +725,8 @@ TEST(ProfileWrite, AValueThatWasNotStoredIsNeverLoggedAsStored) {
             ASSERT_EQ(event.strings.size(), 6u);
             EXPECT_FALSE(event.strings[3].empty()) << "no description of the error";
             event.strings[3].clear();
-            EXPECT_EQ(event, (Event{1, 1006,
+            EXPECT_EQ(event, (Event{1,
+                                    1006,
                                     {L"Outbox", scratch.store, std::to_wstring(row.error), L"",
                                      scratch.ini, UserName()}}));
         }
@@ -799,7 +800,7 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
         std::string before;
         bool tick;  // the box of the first warning is ticked
         End end;
-        std::string after;  // Written: the text the file then holds
+        std::string after;        // Written: the text the file then holds
         std::uint64_t zeros = 0;  // in place of `before`: this many, sparse, never written
     } rows[] = {
         // Judged in pieces, never held whole (the 32-bit exe ran out of memory).
@@ -844,9 +845,9 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
             TickAndClose(warning);
         });
         if (row.zeros != 0) {
-            std::printf("%s: %.1f s\n", row.name,
-                        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                            .count());
+            std::printf(
+                "%s: %.1f s\n", row.name,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
         const auto log = scratch.LogMessages();
         if (row.end == End::RefusedToRead) {
@@ -879,11 +880,11 @@ TEST(ProfileWrite, AProfileThatAWriteWouldDamageIsNeverWritten) {
                 << logBytes;
             EXPECT_EQ(logBytes.find("] WarningTitle "), std::string::npos) << logBytes;
             EXPECT_EQ(scratch.IniBytes().find('?'), std::string::npos) << scratch.IniBytes();
-            EXPECT_EQ(ProfileSections(scratch.IniBytes()),
-                      (ProfileText{{L"Tarnwick",
-                                    {L"LimitSize=3000000", L"WarningSize=1",
-                                     L"WarningTitle=WARNING!"}},
-                                   {L"No Check", {L"Visible=1"}}}));
+            EXPECT_EQ(
+                ProfileSections(scratch.IniBytes()),
+                (ProfileText{{L"Tarnwick",
+                              {L"LimitSize=3000000", L"WarningSize=1", L"WarningTitle=WARNING!"}},
+                             {L"No Check", {L"Visible=1"}}}));
         } else {
             ExpectNormalEnd(outcome, scratch);
         }

@@ -93,8 +93,8 @@ TEST(ProfileFile, AWriteSaysWhetherTheValueIsNowInTheFile) {
 
     // What the file's code page cannot hold exactly ('?' or a look-alike in
     // code page 932), or a NUL, is never written; UTF-16 holds every text.
-    for (const std::wstring& refused : {std::wstring(L"한국어"), std::wstring(L"ä"),
-                                       std::wstring(L"a\0b", 3)}) {
+    for (const std::wstring& refused :
+         {std::wstring(L"한국어"), std::wstring(L"ä"), std::wstring(L"a\0b", 3)}) {
         EXPECT_EQ(WriteIniString(scratch.ini, L"S", L"k", refused), 1113u) << Cp932(refused);
         EXPECT_EQ(WriteIniString(scratch.ini, L"S", refused, L"v"), 1113u) << Cp932(refused);
     }
@@ -121,18 +121,19 @@ TEST(ProfileFile, TheEncodingIsJudgedAsWindowsReadsTheFile) {
         {std::string("\xFF\xFE[\0S\0]\0", 8), true, false},      // UTF-16 with its mark
         {"[S]\r\nk=\xE8\xAD\xA6\xE5\x91\x8A\xE3\x80\x82\r\n", false, true},  // UTF-8 警告。
         {"[S]\r\nk=\xE4\x95\x82\x60\r\n", true, false},  // 苺Ａ, also UTF-8 for U+5542 '`'
-        {"[S]\r\nk=" + across + "\xE3\x82\xA2\r\n", true, true},   // UTF-8 ア, or 繝｢
-        {"[S]\r\nk=" + across + "\x83\x41\r\n", true, false},       // code page 932 ア
-        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", false, true},             // ASCII behind the UTF-8 mark
-        {"[S]\r\nk=\x85\x40\r\n", false, false},                 // no character of code page 932
-        {std::string("[S]\r\nk=a\0b\r\n", 12), false, false},    // a NUL byte
+        {"[S]\r\nk=" + across + "\xE3\x82\xA2\r\n", true, true},  // UTF-8 ア, or 繝｢
+        {"[S]\r\nk=" + across + "\x83\x41\r\n", true, false},     // code page 932 ア
+        {"\xEF\xBB\xBF[S]\r\nk=v\r\n", false, true},              // ASCII behind the UTF-8 mark
+        {"[S]\r\nk=\x85\x40\r\n", false, false},                  // no character of code page 932
+        {std::string("[S]\r\nk=a\0b\r\n", 12), false, false},     // a NUL byte
     };
     ScratchFolder scratch(L"unit_profile_rewrite");
     EXPECT_TRUE(RewriteKeepsText(scratch.ini)) << "a missing file";
     EXPECT_FALSE(IsMisreadUtf8(scratch.ini)) << "a missing file";
     for (const auto& row : rows) {
         scratch.WriteIni(row.bytes);
-        const std::string shown = row.bytes.substr(row.bytes.size() > 40 ? row.bytes.size() - 8 : 0);
+        const std::string shown =
+            row.bytes.substr(row.bytes.size() > 40 ? row.bytes.size() - 8 : 0);
         EXPECT_EQ(RewriteKeepsText(scratch.ini), row.keepsText) << shown;
         EXPECT_EQ(IsMisreadUtf8(scratch.ini), row.misreadUtf8) << shown;
     }
